@@ -1,0 +1,30 @@
+# The README's commands. Every target first installs what is missing.
+BUILD       ?= build
+ASAN_BUILD  ?= build-asan
+JOBS        ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: deps build run test test-unit test-asan clean
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	scripts/run.sh $(BUILD)
+
+# Every test, then the unit tests again under ASan + UBSan.
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory test-asan
+
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBT_SANITIZE=ON -DBT_WITH_QT=OFF $(CMAKE_FLAGS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -L unit
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)
