@@ -23,12 +23,15 @@ constexpr std::uint32_t kAttrSystem = 0x04;
 constexpr std::uint32_t kAttrDirectory = 0x10;
 constexpr std::uint32_t kAttrArchive = 0x20;
 
-constexpr std::size_t kMaxPath = 260;
+// Names cross as UTF-8, so a name of up to 255 characters may need more
+// bytes than Windows' MAX_PATH (260); a host name of 255 bytes whose every
+// byte is carried as a private-use character takes 765.
+constexpr std::size_t kFindNameBytes = 1024;
 
 // The two fields of WIN32_FIND_DATAA that the system reads.
 struct FindData {
   std::uint32_t dwFileAttributes = 0;
-  char cFileName[kMaxPath] = {};  // the name, up to the first NUL
+  char cFileName[kFindNameBytes] = {};  // the name, up to the first NUL
 };
 
 using FindHandle = std::intptr_t;

@@ -1,0 +1,20 @@
+// What the application is given by the program that starts it: the window
+// system, the file system, the registry and the clock. The real program
+// passes the platform's own; tests pass doubles.
+#pragma once
+
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "platform/window_system.h"
+
+namespace bt {
+
+struct Services {
+  WindowSystem& windows;
+  FileSystem& files;
+  Registry& registry;
+  Clock& clock;
+};
+
+}  // namespace bt

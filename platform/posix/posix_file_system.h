@@ -1,0 +1,18 @@
+// The file system on Linux, in the Windows namespace of a drive table.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/posix/drive_table.h"
+
+namespace bt {
+
+// workingFolder is the host folder that gives a drive its current folder:
+// the drive whose host folder contains it opens there, the others at their
+// root. Empty: the process's working folder.
+std::unique_ptr<FileSystem> MakePosixFileSystem(DriveTable drives,
+                                                std::string workingFolder = {});
+
+}  // namespace bt
