@@ -68,11 +68,15 @@ class FileSystem {
   // fills *record with the first and returns a handle; kInvalidHandle when
   // the listing cannot be started, and then LastFindFailure() tells why.
   virtual FindHandle FindFirstFileA(const std::string& pattern, FindData* record) = 0;
-  // Fills *record with the next entry and returns nonzero; 0 when none is left.
+  // Fills *record with the next entry and returns nonzero; 0 when none is
+  // left or the listing broke off, and then LastFindFailure() tells which.
   virtual int FindNextFileA(FindHandle handle, FindData* record) = 0;
   virtual void FindClose(FindHandle handle) = 0;
-  // Why the last FindFirstFileA returned kInvalidHandle: nullopt when the
-  // folder exists and simply matched nothing, else the failure.
+  // Why the last FindFirstFileA returned kInvalidHandle, or the last
+  // FindNextFileA returned 0: nullopt when the folder exists and simply had
+  // no (more) matching entries, else the failure (the folder is missing or
+  // cannot be read), so that a caller never takes a broken listing for a
+  // complete one.
   virtual std::optional<AppError> LastFindFailure() const = 0;
 
   // The drives, in letter order, openable or not.
