@@ -1,0 +1,131 @@
+#include "copy/copy_files.h"
+
+#include <vector>
+
+#include "copy/checked_count.h"
+#include "platform/text.h"
+
+namespace bt {
+namespace {
+
+bool EndsWithSeparator(const std::string& path) { return !path.empty() && path.back() == '\\'; }
+
+// Ends the listing when the copy leaves the folder early through a failure.
+class ListingGuard {
+ public:
+  ListingGuard(FileSystem& files, FindHandle handle) : files_(files), handle_(handle) {}
+  ~ListingGuard() { Close(); }
+  ListingGuard(const ListingGuard&) = delete;
+  ListingGuard& operator=(const ListingGuard&) = delete;
+
+  void Close() {
+    if (handle_ != kInvalidHandle) {
+      files_.FindClose(handle_);
+      handle_ = kInvalidHandle;
+    }
+  }
+
+ private:
+  FileSystem& files_;
+  FindHandle handle_;
+};
+
+std::string NameOf(const FindData& record) {
+  std::size_t length = 0;
+  while (length < sizeof record.cFileName && record.cFileName[length] != '\0') ++length;
+  return std::string(record.cFileName, length);
+}
+
+bool IsFolder(FileSystem& files, const std::string& path) {
+  try {
+    return (files.GetAttributes(path) & kAttrDirectory) != 0;
+  } catch (const AppError&) {
+    return false;
+  }
+}
+
+// A subfolder that is already at the destination is copied into, as files
+// are replaced: a restore over an installation whose "Fotos" holds the same
+// subfolders is the normal case, not a failure.
+void CreateOrReuseFolder(FileSystem& files, const std::string& path) {
+  try {
+    files.CreateFolder(path);
+  } catch (const AppError&) {
+    if (!IsFolder(files, path)) throw;
+  }
+}
+
+// A destination inside the source would be copied into itself, over and
+// over, until the disk is full.
+void RefuseDestinationInsideSource(const std::string& source, const std::string& destination) {
+  const std::string folder = LowerCase(source);
+  const std::string target = LowerCase(destination);
+  if (target.compare(0, folder.size(), folder) == 0) {
+    throw AppError(kErrPathFileAccess,
+                   "o destino " + destination + " fica dentro da origem " + source);
+  }
+}
+
+}  // namespace
+
+std::int32_t CopyPath(FileSystem& files, std::string source, std::string destination) {
+  const std::uint32_t attributes = files.GetAttributes(source);
+  if ((attributes & kAttrDirectory) == 0) {
+    files.CopyWholeFile(source, destination);
+    return 1;
+  }
+  if (!EndsWithSeparator(source)) source += '\\';
+  if (!EndsWithSeparator(destination)) destination += '\\';
+  RefuseDestinationInsideSource(source, destination);
+
+  // Failing to create the destination is not an error by itself: as a rule
+  // it exists already, and if it is really missing the first copy into it
+  // says so.
+  std::int32_t count = 0;
+  try {
+    files.CreateFolder(destination);
+    count = 1;
+  } catch (const AppError&) {
+  }
+  return CheckedAdd(count, CopyFolderContents(files, source, destination));
+}
+
+std::int32_t CopyFolderContents(FileSystem& files, const std::string& source,
+                                const std::string& destination) {
+  std::int32_t count = 0;
+  std::vector<std::string> subfolders;
+
+  FindData record;
+  const FindHandle handle = files.FindFirstFileA(source + "*.*", &record);
+  if (handle == kInvalidHandle) {
+    // No entries at all is an empty folder; a folder that cannot be read
+    // must not pass for one, or a backup would report success without it.
+    if (auto failure = files.LastFindFailure()) throw *failure;
+  } else {
+    ListingGuard listing(files, handle);
+    do {
+      const std::string name = NameOf(record);
+      if (name == "." || name == "..") continue;
+      count = CheckedAdd(count, 1);
+      if (record.dwFileAttributes & kAttrDirectory) {
+        CreateOrReuseFolder(files, destination + name);
+        if (static_cast<std::int32_t>(subfolders.size()) >= kMaxSubfolders) {
+          throw AppError(kErrOverflow, "mais de 32766 subpastas em " + source);
+        }
+        subfolders.push_back(name);
+      } else if (name != "Thumbs.db") {
+        files.CopyWholeFile(source + name, destination + name);
+      }
+    } while (files.FindNextFileA(handle, &record) != 0);
+    if (auto failure = files.LastFindFailure()) throw *failure;
+    listing.Close();
+  }
+
+  for (const std::string& name : subfolders) {
+    count = CheckedAdd(count,
+                       CopyFolderContents(files, source + name + "\\", destination + name + "\\"));
+  }
+  return count;
+}
+
+}  // namespace bt

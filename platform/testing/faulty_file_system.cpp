@@ -1,0 +1,75 @@
+#include "platform/testing/faulty_file_system.h"
+
+namespace bt::testing {
+
+void FaultyFileSystem::FailOn(FsOp op, int nth, const AppError& error, bool persistent) {
+  plans_[Index(op)] = Plan{nth, persistent, error};
+}
+
+void FaultyFileSystem::Heal() { plans_ = {}; }
+
+std::optional<AppError> FaultyFileSystem::Step(FsOp op) {
+  ++calls_[Index(op)];
+  Plan& plan = plans_[Index(op)];
+  if (!plan.error) return std::nullopt;
+  if (plan.countdown > 1) {
+    --plan.countdown;
+    return std::nullopt;
+  }
+  std::optional<AppError> error = plan.error;
+  if (!plan.persistent) plan = Plan{};
+  fired_ = true;
+  return error;
+}
+
+std::uint32_t FaultyFileSystem::GetAttributes(const std::string& path) {
+  if (auto error = Step(FsOp::GetAttributes)) throw *error;
+  return target_.GetAttributes(path);
+}
+
+bool FaultyFileSystem::OrdinaryFileExists(const std::string& path) {
+  if (Step(FsOp::OrdinaryFileExists)) return false;
+  return target_.OrdinaryFileExists(path);
+}
+
+void FaultyFileSystem::CreateFolder(const std::string& path) {
+  if (auto error = Step(FsOp::CreateFolder)) throw *error;
+  target_.CreateFolder(path);
+}
+
+void FaultyFileSystem::CopyWholeFile(const std::string& source, const std::string& destination) {
+  if (auto error = Step(FsOp::CopyWholeFile)) throw *error;
+  target_.CopyWholeFile(source, destination);
+}
+
+FindHandle FaultyFileSystem::FindFirstFileA(const std::string& pattern, FindData* record) {
+  injectedFindFailure_.reset();
+  if (auto error = Step(FsOp::FindFirst)) {
+    injectedFindFailure_ = error;
+    return kInvalidHandle;
+  }
+  const FindHandle handle = target_.FindFirstFileA(pattern, record);
+  if (handle != kInvalidHandle) ++openListings_;
+  return handle;
+}
+
+void FaultyFileSystem::FindClose(FindHandle handle) {
+  --openListings_;
+  target_.FindClose(handle);
+}
+
+int FaultyFileSystem::FindNextFileA(FindHandle handle, FindData* record) {
+  injectedFindFailure_.reset();
+  if (auto error = Step(FsOp::FindNext)) {
+    injectedFindFailure_ = error;
+    return 0;
+  }
+  return target_.FindNextFileA(handle, record);
+}
+
+std::optional<AppError> FaultyFileSystem::LastFindFailure() const {
+  if (injectedFindFailure_) return injectedFindFailure_;
+  return target_.LastFindFailure();
+}
+
+}  // namespace bt::testing

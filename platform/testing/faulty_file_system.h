@@ -1,0 +1,71 @@
+// A file system that forwards every call to a real one and fails the Nth
+// call of a chosen operation with a chosen error, once or from then on. A
+// test runs an operation with a failure at every step in turn and checks
+// that nothing the user had is lost or half-written.
+#pragma once
+
+#include <array>
+#include <optional>
+
+#include "platform/file_system.h"
+
+namespace bt::testing {
+
+enum class FsOp {
+  GetAttributes,
+  OrdinaryFileExists,
+  CreateFolder,
+  CopyWholeFile,
+  FindFirst,
+  FindNext,
+  kCount,
+};
+
+class FaultyFileSystem final : public FileSystem {
+ public:
+  explicit FaultyFileSystem(FileSystem& target) : target_(target) {}
+
+  // The nth call of op from now on (1 = the next one) fails with error; with
+  // persistent, so does every later call. A listing call that fails returns
+  // its failure value and reports error through LastFindFailure();
+  // OrdinaryFileExists answers false.
+  void FailOn(FsOp op, int nth, const AppError& error, bool persistent = false);
+  void Heal();  // no more failures
+  // Calls of op since construction, failed ones included.
+  int Calls(FsOp op) const { return calls_[Index(op)]; }
+  // Whether a planned failure has been raised.
+  bool Fired() const { return fired_; }
+  // Listings started and not yet ended: every listing must be ended, also
+  // when a failure cuts the copy short.
+  int OpenListings() const { return openListings_; }
+
+  std::uint32_t GetAttributes(const std::string& path) override;
+  bool OrdinaryFileExists(const std::string& path) override;
+  void CreateFolder(const std::string& path) override;
+  void CopyWholeFile(const std::string& source, const std::string& destination) override;
+  FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override;
+  int FindNextFileA(FindHandle handle, FindData* record) override;
+  void FindClose(FindHandle handle) override;
+  std::optional<AppError> LastFindFailure() const override;
+  std::vector<DriveInfo> Drives() override { return target_.Drives(); }
+  std::string CurrentFolder(char driveLetter) override { return target_.CurrentFolder(driveLetter); }
+
+ private:
+  struct Plan {
+    int countdown = 0;
+    bool persistent = false;
+    std::optional<AppError> error;
+  };
+  static std::size_t Index(FsOp op) { return static_cast<std::size_t>(op); }
+  // Counts the call and returns the error to raise, if this call fails.
+  std::optional<AppError> Step(FsOp op);
+
+  FileSystem& target_;
+  std::array<int, static_cast<std::size_t>(FsOp::kCount)> calls_{};
+  std::array<Plan, static_cast<std::size_t>(FsOp::kCount)> plans_{};
+  std::optional<AppError> injectedFindFailure_;
+  bool fired_ = false;
+  int openListings_ = 0;
+};
+
+}  // namespace bt::testing
