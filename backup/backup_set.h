@@ -1,0 +1,28 @@
+// The layout of a backup set and the path rule the operations share.
+//
+// A backup set is a folder named with the date-and-time stamp holding
+// "vendrial.mdb" and, for a set made with everything included, "tarvel.ini"
+// and the whole "Fotos" tree. Nothing else marks it: a folder is taken for a
+// backup set by the database file in it.
+#pragma once
+
+#include <string>
+
+#include "platform/clock.h"
+
+namespace bt {
+
+inline constexpr const char* kDatabaseFile = "vendrial.mdb";
+inline constexpr const char* kOptionsFile = "tarvel.ini";
+inline constexpr const char* kPhotosFolder = "Fotos";
+
+// The folder with one trailing "\" removed, if it ends with one; only the
+// last character is looked at, so "C:\" becomes "C:" and "C:\A\\" keeps one.
+// An empty text is an invalid argument (5).
+std::string WithoutTrailingSeparator(const std::string& folder);
+
+// The stamp of a backup set, "yyyymmdd_HhNnSs" with leading zeros:
+// 17 January 2009 at 13:09:04 gives "20090117_130904".
+std::string TimestampName(Clock& clock);
+
+}  // namespace bt

@@ -1,0 +1,37 @@
+// The backup and restore operations. They run on the window's thread inside
+// the click handler of their button and return when done; a failure they do
+// not handle themselves leaves them at once as AppError, and what was copied
+// before it stays.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+
+namespace bt {
+
+struct OperationContext {
+  FileSystem& files;
+  Clock& clock;
+  MessageBoxes& boxes;
+  // The installation folder as the window shows it, read afresh on each run.
+  std::function<std::string()> installationFolder;
+};
+
+// Copies the database (and, with includeAll, the options file and the photo
+// tree) into a new backup set under location, then reports where it went.
+void BackupData(OperationContext& context, const std::string& location, bool includeAll);
+
+// Creates one folder; a failure is reported in a message box and the caller
+// carries on.
+void CreateFolder(OperationContext& context, const std::string& path);
+
+// Copies the backup set at location back over the installation folder after
+// checking that location holds a set, is not the installation itself, and
+// holds everything that includeAll asks for.
+void RestoreData(OperationContext& context, const std::string& location, bool includeAll);
+
+}  // namespace bt

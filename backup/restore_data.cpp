@@ -1,0 +1,93 @@
+#include <vector>
+
+#include "backup/backup_set.h"
+#include "backup/operations.h"
+#include "copy/copy_files.h"
+#include "platform/text.h"
+
+namespace bt {
+namespace {
+
+void Inform(OperationContext& context, const std::string& title, const std::string& text) {
+  context.boxes.ShowMessage(text, title, MessageIcon::Information, MessageButtons::Ok);
+}
+
+bool HasFile(FileSystem& files, const std::string& path) {
+  try {
+    return (files.GetAttributes(path) & kAttrDirectory) == 0;
+  } catch (const AppError&) {
+    return false;
+  }
+}
+
+bool HasFolder(FileSystem& files, const std::string& path) {
+  try {
+    return (files.GetAttributes(path) & kAttrDirectory) != 0;
+  } catch (const AppError&) {
+    return false;
+  }
+}
+
+// With everything included, a set that lacks the options file or the photo
+// folder would fail halfway, after the database had been replaced, leaving
+// the user unsure what was restored. Returns what the set lacks, if anything.
+std::vector<std::string> MissingFromSet(FileSystem& files, const std::string& backupFolder) {
+  std::vector<std::string> missing;
+  if (!HasFile(files, backupFolder + "\\" + kOptionsFile)) {
+    missing.push_back("o arquivo de opções \"tarvel.ini\"");
+  }
+  if (!HasFolder(files, backupFolder + "\\" + kPhotosFolder)) {
+    missing.push_back("a pasta de fotos \"Fotos\"");
+  }
+  return missing;
+}
+
+std::string IncompleteSetText(const std::vector<std::string>& missing) {
+  std::string what = missing.front();
+  if (missing.size() > 1) what += " e " + missing.back();
+  return "Esta cópia de segurança não contém " + what +
+         ", por isso nenhum arquivo foi substituído.\n"
+         "Para restaurar apenas o banco de dados, desmarque a opção \"Incluir fotos e opções no "
+         "backup/restauração\" e tente novamente, ou selecione outra cópia de segurança.";
+}
+
+}  // namespace
+
+void RestoreData(OperationContext& context, const std::string& location, bool includeAll) {
+  const std::string backupFolder = WithoutTrailingSeparator(location);
+  const std::string backupDatabase = backupFolder + "\\" + kDatabaseFile;
+  const std::string installation = WithoutTrailingSeparator(context.installationFolder());
+  const std::string installedDatabase = installation + "\\" + kDatabaseFile;
+
+  if (!context.files.OrdinaryFileExists(backupDatabase)) {
+    Inform(context, "Arquivo não encontrado",
+           "Este local não contém uma cópia de segurança do Tarvel 2.0.\n"
+           "Selecione outro local que contenha uma cópia de segurança e tente novamente.");
+    return;
+  }
+  if (LowerCase(backupDatabase) == LowerCase(installedDatabase)) {
+    Inform(context, "Local incorreto",
+           "Você selecionou o local do arquivo original e não de uma cópia de segurança.\n"
+           "Selecione um local que contenha uma cópia de segurança de tente novamente.");
+    return;
+  }
+  if (includeAll) {
+    const std::vector<std::string> missing = MissingFromSet(context.files, backupFolder);
+    if (!missing.empty()) {
+      Inform(context, "Cópia de segurança incompleta", IncompleteSetText(missing));
+      return;
+    }
+  }
+
+  context.files.CopyWholeFile(backupDatabase, installedDatabase);
+  if (includeAll) {
+    context.files.CopyWholeFile(backupFolder + "\\" + kOptionsFile,
+                                installation + "\\" + kOptionsFile);
+    CopyPath(context.files, backupFolder + "\\" + kPhotosFolder + "\\",
+             installation + "\\" + kPhotosFolder);
+  }
+  Inform(context, "Operação concluída",
+         "A cópia de segurança foi recuperada com sucesso do seguinte local:\n" + location);
+}
+
+}  // namespace bt
