@@ -95,6 +95,12 @@ class WindowSystem : public MessageBoxes {
   // runs during creation.
   virtual std::unique_ptr<Window> CreateMainWindow(const WindowDesign& design) = 0;
 
+  // Called now and then during a long operation on the window's thread: lets
+  // the window repaint and answer the desktop's are-you-alive checks, and
+  // throws away the user's input that arrived meanwhile, so that no handler
+  // runs and no click is delivered after the operation either.
+  virtual void KeepResponsive() {}
+
   // Ends the application at once with the exit status. The Qt window system
   // does not return from it; the headless one records it and throws
   // ApplicationEnded so that a test can see what happened.
