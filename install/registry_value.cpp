@@ -1,0 +1,11 @@
+#include "install/registry_value.h"
+
+namespace bt {
+
+std::string RegistryValueText(const RegistryValue& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) return *text;
+  if (const auto* number = std::get_if<std::int32_t>(&value)) return std::to_string(*number);
+  return {};
+}
+
+}  // namespace bt

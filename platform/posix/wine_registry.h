@@ -1,0 +1,32 @@
+// The registry of a Wine prefix, read from its system.reg: the keys of
+// HKEY_LOCAL_MACHINE as Wine saves them. The file is only read, never
+// written, and is read again at every open, so an open key shows the file
+// as it was at that moment.
+//
+// - Other roots give kErrorFileNotFound; a handle that is not open gives
+//   kErrorInvalidHandle. The access mask and options are not enforced.
+// - Key and value names are compared ignoring letter case (Unicode).
+// - On a 64-bit prefix a key under "Software" is looked up first in the
+//   32-bit view (Software\Wow6432Node\...), as the 32-bit program whose
+//   settings are read sees it, and then in the native view.
+// - Text values (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) cross as UTF-8, their
+//   size being that of the UTF-8 text (with its NUL when one was stored); a
+//   trailing odd byte of such a value is dropped. Other data crosses as its
+//   bytes.
+// - A missing, unreadable or non-Wine file behaves as a file without keys;
+//   a value that cannot be parsed is missing.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/registry.h"
+
+namespace bt {
+
+std::unique_ptr<Registry> MakeWineRegistry(std::string systemRegPath);
+
+// The registry of DefaultWinePrefix().
+std::unique_ptr<Registry> MakeDefaultRegistry();
+
+}  // namespace bt
