@@ -4,7 +4,7 @@ ASAN_BUILD  ?= build-asan
 JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps build run test test-unit test-asan clean
+.PHONY: deps build run test test-unit test-asan clean screenshots
 
 deps:
 	@scripts/install-deps.sh
@@ -15,6 +15,10 @@ build: deps
 
 run: build
 	scripts/run.sh $(BUILD)
+
+# The window and its message boxes as pictures, in docs/screenshots/.
+screenshots: build
+	scripts/screenshots.sh $(BUILD)
 
 # Every test, then the unit tests again under ASan + UBSan.
 test: build

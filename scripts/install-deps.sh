@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   qt6-base-dev libgl-dev
   xvfb xauth xdotool x11-apps fonts-dejavu-core
+  fonts-liberation2 netpbm
 )
 
 missing=()
