@@ -1,0 +1,297 @@
+// Sections: the temporary file; moving the bytes (clone, copy_file_range,
+// read/write); keeping the source's metadata; CopyHostFile itself.
+#include "platform/posix/file_copy.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "platform/error.h"
+#include "platform/posix/dos_attributes.h"
+#include "platform/posix/host_errors.h"
+#include "platform/posix/host_path_resolver.h"
+#include "platform/posix/temporary_names.h"
+
+namespace bt {
+namespace {
+
+// --- The temporary file ---------------------------------------------------
+
+std::string FolderOf(const std::string& hostPath) {
+  const auto slash = hostPath.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : hostPath.substr(0, slash);
+}
+
+std::uint64_t RandomNumber() {
+  thread_local std::mt19937_64 generator{[] {
+    std::random_device device;
+    return (static_cast<std::uint64_t>(device()) << 32) ^ device();
+  }()};
+  return generator();
+}
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+  ~FileDescriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+  // Closes now, reporting the failure a write-back may only show here.
+  int Close() {
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result;
+  }
+
+ private:
+  int fd_;
+};
+
+// The temporary file, removed unless it was renamed into place.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const std::string& folder) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      path_ = JoinHostPath(folder, TemporaryCopyName(RandomNumber()));
+      const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+      if (fd >= 0) {
+        file_ = std::make_unique<FileDescriptor>(fd);
+        return;
+      }
+      if (errno != EEXIST) break;
+    }
+    const int error = errno;
+    throw HostError(error, "create a temporary file", path_);
+  }
+  ~TemporaryFile() {
+    file_.reset();
+    if (!renamed_) ::unlink(path_.c_str());
+  }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  int fd() const { return file_->get(); }
+  const std::string& path() const { return path_; }
+  void Close() {
+    if (file_->Close() != 0) throw HostError(errno, "write", path_);
+  }
+  void RenameTo(const std::string& destination) {
+    if (::rename(path_.c_str(), destination.c_str()) != 0) {
+      const int error = errno;
+      if (error == EISDIR) throw HostErrorNumbered(kErrPathFileAccess, error, "replace", destination);
+      throw HostError(error, "replace", destination);
+    }
+    renamed_ = true;
+  }
+
+ private:
+  std::string path_;
+  std::unique_ptr<FileDescriptor> file_;
+  bool renamed_ = false;
+};
+
+// --- Moving the bytes -------------------------------------------------------
+
+bool IsUnsupported(int error) {
+  return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == ENOTTY ||
+         error == EBADF;
+}
+
+// Which of the two files an error of a call that reads one and writes the
+// other concerns: a full disk or a read-only file system is the
+// destination's, anything else the source's as far as can be told.
+[[noreturn]] void ThrowTransferError(int error, const std::string& source, const std::string& destination) {
+  if (error == ENOSPC || error == EDQUOT || error == EROFS || error == EFBIG) {
+    throw HostError(error, "write", destination);
+  }
+  throw HostErrorNumbered(ErrorNumberOf(error), error, "copy \"" + source + "\" to", destination);
+}
+
+bool TryClone(int in, int out) { return ::ioctl(out, FICLONE, in) == 0; }
+
+// Copies with copy_file_range until the source ends; false when the file
+// systems cannot serve the call and nothing has been copied.
+bool TryCopyRange(int in, int out, const std::string& source, const std::string& destination) {
+  constexpr std::size_t kChunk = std::size_t{1} << 30;
+  bool copied = false;
+  for (;;) {
+    const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
+    if (n > 0) {
+      copied = true;
+      continue;
+    }
+    if (n == 0) return true;
+    if (errno == EINTR) continue;
+    if (IsUnsupported(errno)) {
+      if (!copied) return false;
+      return true;  // the file offsets moved with what was copied; read/write goes on from there
+    }
+    ThrowTransferError(errno, source, destination);
+  }
+}
+
+// Reads to the end of the source from its current offset.
+void CopyByReadWrite(int in, int out, const std::string& source, const std::string& destination) {
+  std::vector<char> buffer(std::size_t{256} << 10);
+  for (;;) {
+    const ssize_t got = ::read(in, buffer.data(), buffer.size());
+    if (got == 0) return;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw HostError(errno, "read", source);
+    }
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put = ::write(out, buffer.data() + done, static_cast<std::size_t>(got - done));
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        throw HostError(errno, "write", destination);
+      }
+      done += put;
+    }
+  }
+}
+
+void CopyContent(int in, const struct stat& sourceStat, const TemporaryFile& out, dev_t destinationDevice,
+                 const std::string& source, CopyMethods& methods) {
+  const std::pair<dev_t, dev_t> devices{sourceStat.st_dev, destinationDevice};
+  if (!methods.noClone.contains(devices)) {
+    if (TryClone(in, out.fd())) return;
+    methods.noClone.insert(devices);
+  }
+  // A file whose size reads as 0 may still have content (the kernel's own
+  // files); copy_file_range would copy nothing from it.
+  if (sourceStat.st_size > 0 && !methods.noCopyRange.contains(devices)) {
+    if (!TryCopyRange(in, out.fd(), source, out.path())) methods.noCopyRange.insert(devices);
+  }
+  // Also after copy_file_range: one more read confirms the end.
+  CopyByReadWrite(in, out.fd(), source, out.path());
+}
+
+// --- Keeping the source's metadata -----------------------------------------
+
+void CopyDosAttrib(int in, int out, const std::string& destination) {
+  std::vector<char> value(256);
+  ssize_t length = ::fgetxattr(in, kDosAttribXattr, value.data(), value.size());
+  if (length < 0 && errno == ERANGE) {
+    length = ::fgetxattr(in, kDosAttribXattr, nullptr, 0);
+    if (length > 0) {
+      value.resize(static_cast<std::size_t>(length));
+      length = ::fgetxattr(in, kDosAttribXattr, value.data(), value.size());
+    }
+  }
+  if (length < 0) return;  // absent, or not supported where the source lives
+  if (::fsetxattr(out, kDosAttribXattr, value.data(), static_cast<std::size_t>(length), 0) != 0 &&
+      errno != ENOTSUP && errno != EOPNOTSUPP) {
+    throw HostError(errno, "keep the attributes of", destination);
+  }
+}
+
+void KeepMetadata(int in, const struct stat& sourceStat, const TemporaryFile& out) {
+  CopyDosAttrib(in, out.fd(), out.path());
+  if (::fchmod(out.fd(), sourceStat.st_mode & 0777) != 0) {
+    throw HostError(errno, "set the permissions of", out.path());
+  }
+  // Last, since writing moves the modification time.
+  const timespec times[2] = {{0, UTIME_OMIT}, sourceStat.st_mtim};
+  if (::futimens(out.fd(), times) != 0) throw HostError(errno, "set the time of", out.path());
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+[[noreturn]] void ThrowSameFile(const std::string& source, const std::string& destination) {
+  throw AppError(kErrPermissionDenied,
+                 "copy \"" + source + "\" onto \"" + destination + "\": they are the same file");
+}
+
+void FlushFolder(const std::string& folder) {
+  // The file is complete under its final name by now; a folder that cannot
+  // be flushed (some file systems refuse) leaves nothing to undo.
+  FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() >= 0) ::fsync(dir.get());
+}
+
+}  // namespace
+
+// --- CopyHostFile -----------------------------------------------------------
+
+bool CopyHostFile(const std::string& source, const std::string& requestedDestination, CopyMethods& methods) {
+  struct stat sourceStat {};
+  if (::stat(source.c_str(), &sourceStat) != 0) throw HostError(errno, "open", source);
+  if (S_ISDIR(sourceStat.st_mode)) throw HostErrorNumbered(kErrPermissionDenied, EISDIR, "open", source);
+  if (!S_ISREG(sourceStat.st_mode)) {
+    throw AppError(kErrPathFileAccess, "copy \"" + source + "\": not a plain file");
+  }
+
+  // A destination that is a link to a file: the file it leads to is replaced
+  // and the link kept, as a program writing through the link would do.
+  std::string destination = requestedDestination;
+  struct stat linkStat {};
+  struct stat destinationStat {};
+  bool exists = false;
+  if (::lstat(destination.c_str(), &linkStat) == 0) {
+    if (::stat(destination.c_str(), &destinationStat) == 0) {
+      exists = true;
+      if (S_ISLNK(linkStat.st_mode) && S_ISREG(destinationStat.st_mode)) {
+        if (char* resolved = ::realpath(destination.c_str(), nullptr)) {
+          destination = resolved;
+          ::free(resolved);
+        }
+      }
+    } else if (errno != ENOENT && errno != ELOOP) {
+      throw HostError(errno, "examine", destination);
+    }
+  } else if (errno != ENOENT) {
+    throw HostError(errno, "examine", destination);
+  }
+  if (exists) {
+    if (S_ISDIR(destinationStat.st_mode)) {
+      throw HostErrorNumbered(kErrPathFileAccess, EISDIR, "replace", destination);
+    }
+    if (SameFile(sourceStat, destinationStat)) ThrowSameFile(source, destination);
+    if ((destinationStat.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+      throw AppError(kErrPermissionDenied, "replace \"" + destination + "\": the file is read-only");
+    }
+    if (!S_ISREG(destinationStat.st_mode)) {
+      throw AppError(kErrPathFileAccess, "replace \"" + destination + "\": not a plain file");
+    }
+  }
+
+  // O_NONBLOCK: a FIFO put in the source's place since the stat must not
+  // hang the copy.
+  FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (in.get() < 0) throw HostError(errno, "open", source);
+  if (::fstat(in.get(), &sourceStat) != 0) throw HostError(errno, "examine", source);
+  if (!S_ISREG(sourceStat.st_mode)) {
+    throw AppError(kErrPathFileAccess, "copy \"" + source + "\": not a plain file");
+  }
+  if (exists && SameFile(sourceStat, destinationStat)) ThrowSameFile(source, destination);
+  ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
+
+  const std::string folder = FolderOf(destination);
+  TemporaryFile out(folder);
+  struct stat outStat {};
+  if (::fstat(out.fd(), &outStat) != 0) throw HostError(errno, "examine", out.path());
+  CopyContent(in.get(), sourceStat, out, outStat.st_dev, source, methods);
+  KeepMetadata(in.get(), sourceStat, out);
+  if (exists && ::fsync(out.fd()) != 0) throw HostError(errno, "write", out.path());
+  out.Close();
+  out.RenameTo(destination);
+  if (exists) FlushFolder(folder);
+  return exists;
+}
+
+}  // namespace bt

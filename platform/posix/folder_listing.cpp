@@ -1,0 +1,115 @@
+#include "platform/posix/folder_listing.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/posix/dos_attributes.h"
+#include "platform/posix/host_errors.h"
+#include "platform/posix/host_names.h"
+#include "platform/posix/host_path_resolver.h"
+#include "platform/posix/temporary_names.h"
+
+namespace bt {
+namespace {
+
+// A host name has at most NAME_MAX (255) bytes; carried byte by byte it
+// takes three bytes each, and the record still has room for its NUL.
+static_assert(3 * 255 < kFindNameBytes);
+
+AppError FolderError(int hostErrno, const std::string& hostFolder) {
+  return HostErrorNumbered(ErrorNumberOf(hostErrno, kErrPathNotFound), hostErrno, "list", hostFolder);
+}
+
+}  // namespace
+
+FolderListing::FolderListing(std::string hostFolder) : hostFolder_(std::move(hostFolder)) {}
+
+std::unique_ptr<FolderListing> FolderListing::All(const std::string& hostFolder) {
+  std::unique_ptr<FolderListing> listing(new FolderListing(hostFolder));
+  listing->names_ = {".", ".."};
+  listing->ReadNames();
+  listing->NoteAncestors();
+  return listing;
+}
+
+std::unique_ptr<FolderListing> FolderListing::One(const std::string& hostFolder, const std::string& hostName) {
+  std::unique_ptr<FolderListing> listing(new FolderListing(hostFolder));
+  struct stat st {};
+  if (stat(hostFolder.c_str(), &st) != 0) throw FolderError(errno, hostFolder);
+  if (!S_ISDIR(st.st_mode)) throw FolderError(ENOTDIR, hostFolder);
+  if (!IsTemporaryCopyName(hostName)) listing->names_ = {hostName};
+  listing->NoteAncestors();
+  return listing;
+}
+
+void FolderListing::ReadNames() {
+  DIR* dir = opendir(hostFolder_.c_str());
+  if (dir == nullptr) throw FolderError(errno, hostFolder_);
+  for (;;) {
+    errno = 0;
+    const dirent* entry = readdir(dir);
+    if (entry == nullptr) break;
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == ".." || IsTemporaryCopyName(name)) continue;
+    names_.emplace_back(name);
+  }
+  const int readError = errno;
+  closedir(dir);
+  if (readError != 0) throw FolderError(readError, hostFolder_);
+}
+
+// The folders on the way from "/" to the listed folder, as the path walks
+// them (through links as written, not as resolved): a tree copy descends
+// along the same way.
+void FolderListing::NoteAncestors() {
+  std::string prefix;
+  std::size_t pos = 0;
+  while (pos != std::string::npos) {
+    pos = hostFolder_.find('/', pos + 1);
+    prefix = pos == std::string::npos ? hostFolder_ : hostFolder_.substr(0, std::max<std::size_t>(pos, 1));
+    struct stat st {};
+    if (stat(prefix.c_str(), &st) == 0) ancestors_.emplace_back(st.st_dev, st.st_ino);
+  }
+  struct stat root {};
+  if (stat("/", &root) == 0) ancestors_.emplace_back(root.st_dev, root.st_ino);
+}
+
+bool FolderListing::LeadsBack(const struct stat& st) const {
+  return std::find(ancestors_.begin(), ancestors_.end(), std::make_pair(st.st_dev, st.st_ino)) !=
+         ancestors_.end();
+}
+
+bool FolderListing::Next(FindData* record) {
+  while (next_ < names_.size()) {
+    const std::string& name = names_[next_++];
+    const bool dots = name == "." || name == "..";
+    const std::string path = name == "." ? hostFolder_ : JoinHostPath(hostFolder_, name);
+
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) {
+      const int statError = errno;
+      if (statError == ENOENT || statError == ELOOP) continue;  // gone, or a link leading nowhere
+      // A link into a folder this user may not enter: listed as what it is,
+      // so that copying it fails loudly instead of being skipped.
+      if (statError != EACCES || lstat(path.c_str(), &st) != 0) {
+        throw HostError(statError, "examine", path);
+      }
+    }
+    if (!dots && S_ISDIR(st.st_mode) && LeadsBack(st)) continue;
+
+    const std::string windowsName = HostNameToWindows(name);
+    if (windowsName.size() >= kFindNameBytes) {
+      throw HostErrorNumbered(kErrPathFileAccess, ENAMETOOLONG, "list", path);
+    }
+    record->dwFileAttributes = DosAttributes(path, name, st);
+    std::memcpy(record->cFileName, windowsName.c_str(), windowsName.size() + 1);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace bt

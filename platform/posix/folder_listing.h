@@ -1,0 +1,50 @@
+// One folder listing, as FindFirstFileA and FindNextFileA deliver it.
+//
+// The names are read when the listing starts; each entry's attributes when
+// it is delivered. "." and ".." come first, as Wine reports them, then the
+// entries in the order the host yields them. Left out: the temporary files
+// of unfinished copies, links that lead nowhere, entries gone since the
+// listing started, and folders that lead back to the listed folder or one of
+// its ancestors (a link to a parent, a bind mount), so that a tree copy can
+// never go round in a loop.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace bt {
+
+class FolderListing {
+ public:
+  // Every entry of hostFolder. Throws AppError when the folder cannot be
+  // read (76 missing or not a folder, 70 permission denied, 57 I/O error).
+  static std::unique_ptr<FolderListing> All(const std::string& hostFolder);
+  // Only the entry hostName of hostFolder, if it exists.
+  static std::unique_ptr<FolderListing> One(const std::string& hostFolder, const std::string& hostName);
+
+  // Fills *record with the next entry; false when none is left. Throws
+  // AppError for an entry that cannot be examined (an I/O error), so that a
+  // copy is never silently cut short.
+  bool Next(FindData* record);
+
+ private:
+  explicit FolderListing(std::string hostFolder);
+  void ReadNames();
+  void NoteAncestors();
+  bool LeadsBack(const struct stat& st) const;
+
+  std::string hostFolder_;
+  std::vector<std::string> names_;
+  std::size_t next_ = 0;
+  std::vector<std::pair<dev_t, ino_t>> ancestors_;
+};
+
+}  // namespace bt

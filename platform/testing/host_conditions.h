@@ -1,0 +1,30 @@
+// Host conditions a test sets up that the standard library cannot: extended
+// attributes, and permission checks that root would otherwise pass.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace bt::testing {
+
+// While alive, this thread's file permission checks are those of an ordinary
+// user ("nobody") when the process runs as root, and files it creates belong
+// to that user; for an ordinary user, whose checks apply anyway, it does
+// nothing. Create it before the TempDrives of the test, so that their
+// folders belong to that user.
+class OrdinaryUser {
+ public:
+  OrdinaryUser();
+  ~OrdinaryUser();
+  OrdinaryUser(const OrdinaryUser&) = delete;
+  OrdinaryUser& operator=(const OrdinaryUser&) = delete;
+
+ private:
+  bool switched_ = false;
+};
+
+// Sets (throws on failure) or reads an extended attribute of a host path.
+void SetExtendedAttribute(const std::string& hostPath, const std::string& name, const std::string& value);
+std::optional<std::string> ExtendedAttribute(const std::string& hostPath, const std::string& name);
+
+}  // namespace bt::testing
