@@ -133,7 +133,15 @@ std::string FolderListModel::Resolve(const std::string& text) {
 
 std::vector<FolderListEntry> FolderListModel::ReadEntries(const std::string& path,
                                                           int* currentIndex) {
-  if ((files_.GetAttributes(path) & kAttrDirectory) == 0) {
+  std::uint32_t attributes = 0;
+  try {
+    attributes = files_.GetAttributes(path);
+  } catch (const AppError& error) {
+    // A folder list knows only paths: a missing last name is a missing path.
+    if (error.number() != kErrFileNotFound) throw;
+    throw AppError(kErrPathNotFound, error.detail());
+  }
+  if ((attributes & kAttrDirectory) == 0) {
     throw AppError(kErrPathNotFound, "\"" + path + "\" não é uma pasta");
   }
 

@@ -180,7 +180,7 @@ void HeadlessWindow::ChooseDrive(const std::string& control, const std::string& 
   Find(control, ControlKind::DriveList);
   bool changed = false;
   try {
-    changed = Lists(control).drives->SetDrive(drive);
+    changed = Lists(control).drives->SetDrive(drive.size() == 1 ? drive + ":" : drive);
   } catch (const AppError&) {
     throw HeadlessMisuse{"the drive list offers no drive \"" + drive + "\""};
   }

@@ -1,0 +1,35 @@
+// The top-level error report: the end of every failure that no procedure
+// handles. Main and every handler of the window run inside it.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/services.h"
+
+namespace bt {
+
+// A failure that is neither an AppError nor a lack of memory has no classic
+// number; it is reported under this one, with the generic description.
+constexpr int kErrUnclassified = 1000;
+
+constexpr const char* kErrorReportTitle = "BackupTarvel";
+
+// "Erro em tempo de execução '<number>':", a blank line and the description,
+// then, when there is one, a blank line and the detail.
+std::string ErrorReportText(int number, const std::string& description,
+                            const std::string& detail);
+
+// Runs body. A failure that leaves it (AppError; std::bad_alloc as 7; any
+// other std::exception as kErrUnclassified with its message as the detail)
+// is shown in a message box with the error icon and OK, after which the
+// application ends with status 1. The window stays as the failure left it
+// (busy, when it came from an operation) until the box is closed.
+//
+// A run nested inside another (a change handler raised by code inside a
+// handler) reports nothing: its failure goes on into the setting call that
+// raised it, where the enclosing procedure may handle it, and reaches the
+// report of the outermost run otherwise.
+void RunWithErrorReport(Services& services, const std::function<void()>& body);
+
+}  // namespace bt
