@@ -84,8 +84,8 @@ class WineRegistry final : public Registry {
       return root >= kFirstPredefinedKey ? kErrorFileNotFound : kErrorInvalidHandle;
     }
     try {
-      std::vector<std::u16string> paths{wine::NormalizeKeyPath(wine::Utf8ToUtf16(subKey))};
-      const std::u16string& native = paths.front();
+      const std::u16string native = wine::NormalizeKeyPath(wine::Utf8ToUtf16(subKey));
+      std::vector<std::u16string> paths{native};
       if (UnderSoftware(native)) paths.push_back(u"Software\\Wow6432Node" + native.substr(8));
       std::optional<std::string> file = ReadRegistryFile(path_);
       const std::string_view text = file ? std::string_view(*file) : std::string_view();

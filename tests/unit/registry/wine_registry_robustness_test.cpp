@@ -179,14 +179,14 @@ TEST(NotARegularFile, UnreadableFileIsLikeAMissingFile) {
 
 TEST(LargeFiles, HugeValuesAreReadWhole) {
   std::string hex = "\"Path\"=hex:";
-  constexpr std::size_t kBytes = 4 * 1024 * 1024;
+  constexpr std::size_t kBytes = 1024 * 1024;
   for (std::size_t i = 0; i < kBytes; ++i) {
     static const char digits[] = "0123456789abcdef";
     hex += digits[(i >> 4) & 15];
     hex += digits[i & 15];
     if (i + 1 < kBytes) hex += (i % 25 == 24) ? ",\\\n  " : ",";
   }
-  const std::string text(3 * 1024 * 1024, 'a');
+  const std::string text(1024 * 1024, 'a');
   const std::string file =
       kWin64Header + kSection + hex + "\n\"Text\"=\"" + text + "\"\n";
   TempFolder folder;
@@ -201,7 +201,7 @@ TEST(LargeFiles, HugeValuesAreReadWhole) {
 }
 
 TEST(LargeFiles, EndlessLinesEndWithTheFile) {
-  const std::string endless(20 * 1024 * 1024, 'k');
+  const std::string endless(4 * 1024 * 1024, 'k');
   EXPECT_TRUE(Missing(QueryFile(kWin64Header + "[" + endless, "Path")));
   EXPECT_TRUE(Missing(QueryFile(kWin64Header + kSection + "\"Path\"=\"" + endless, "Path")));
   EXPECT_TRUE(Missing(QueryFile(kWin64Header + kSection + "\"" + endless, "Path")));

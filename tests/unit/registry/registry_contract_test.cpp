@@ -1,0 +1,100 @@
+// The rules of platform/registry.h, checked on both registries that stand
+// behind it: the Wine prefix reader and the in-memory double the lookup's
+// tests use. Both hold the same three values.
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/testing/memory_registry.h"
+#include "tests/unit/registry/registry_files.h"
+
+namespace bt::test {
+namespace {
+
+using namespace std::string_literals;
+
+struct Implementation {
+  const char* name;
+  std::function<std::unique_ptr<Registry>(const TempFolder&)> make;
+};
+
+void PrintTo(const Implementation& i, std::ostream* out) { *out << i.name; }
+
+std::unique_ptr<Registry> MakeWine(const TempFolder& folder) {
+  return MakeWineRegistry(folder.Write(
+      "system.reg", kWin32Header + "[Software\\\\KESTAL\\\\Tarvel\\\\2.0] 1\n" +
+                        "\"Path\"=\"C:\\\\Tarvel\"\n\"N\"=dword:fffffffe\n\"B\"=hex:01,02,03\n"));
+}
+
+std::unique_ptr<Registry> MakeMemory(const TempFolder&) {
+  auto registry = std::make_unique<testing::MemoryRegistry>();
+  registry->SetText(kHkeyLocalMachine, kTarvelKey, "Path", "C:\\Tarvel");
+  registry->SetDword(kHkeyLocalMachine, kTarvelKey, "N", 0xFFFFFFFEu);
+  registry->SetValue(kHkeyLocalMachine, kTarvelKey, "B", kRegBinary, "\x01\x02\x03");
+  return registry;
+}
+
+class RegistryContract : public ::testing::TestWithParam<Implementation> {
+ protected:
+  void SetUp() override {
+    registry = GetParam().make(folder);
+    ASSERT_EQ(registry->RegOpenKeyExA(kHkeyLocalMachine, kTarvelKey, 0, 63, &key), 0);
+  }
+  void TearDown() override { EXPECT_EQ(registry->RegCloseKey(key), 0); }
+
+  TempFolder folder;
+  std::unique_ptr<Registry> registry;
+  RegKey key = 0;
+};
+
+TEST_P(RegistryContract, ValuesCrossWithTypeAndStoredSize) {
+  EXPECT_EQ(Query(*registry, "Path").bytes, "C:\\Tarvel\0"s);
+  EXPECT_EQ(Query(*registry, "path").type, kRegSz);
+  EXPECT_EQ(Query(*registry, "N").bytes, "\xfe\xff\xff\xff"s);
+  EXPECT_EQ(Query(*registry, "N").type, kRegDword);
+  EXPECT_EQ(Query(*registry, "B").bytes, "\x01\x02\x03"s);
+  EXPECT_EQ(Query(*registry, "B").type, kRegBinary);
+}
+
+TEST_P(RegistryContract, SmallBufferFailsWithMoreDataAndTheSizeNeeded) {
+  std::uint8_t buffer[4] = {};
+  std::uint32_t size = sizeof buffer;
+  std::uint32_t type = 0;
+  EXPECT_EQ(registry->RegQueryValueExA(key, "Path", nullptr, &type, buffer, &size), kErrorMoreData);
+  EXPECT_EQ(size, 10u);
+}
+
+TEST_P(RegistryContract, LargerBufferReceivesTheBytesStored) {
+  std::uint8_t buffer[8];
+  std::memset(buffer, 0xAA, sizeof buffer);
+  std::uint32_t size = sizeof buffer;
+  EXPECT_EQ(registry->RegQueryValueExA(key, "B", nullptr, nullptr, buffer, &size), 0);
+  EXPECT_EQ(size, 3u);
+  EXPECT_EQ(buffer[3], 0xAA);
+}
+
+TEST_P(RegistryContract, MissingKeyValueAndHandle) {
+  RegKey other = 0;
+  EXPECT_EQ(registry->RegOpenKeyExA(kHkeyLocalMachine, "Software\\Nada", 0, 63, &other),
+            kErrorFileNotFound);
+  EXPECT_EQ(other, 0u);
+  std::uint32_t size = 0;
+  EXPECT_EQ(registry->RegQueryValueExA(key, "Nada", nullptr, nullptr, nullptr, &size),
+            kErrorFileNotFound);
+  EXPECT_EQ(registry->RegQueryValueExA(0, "Path", nullptr, nullptr, nullptr, &size),
+            kErrorInvalidHandle);
+  EXPECT_NE(registry->RegCloseKey(0), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothRegistries, RegistryContract,
+                         ::testing::Values(Implementation{"Wine", MakeWine},
+                                           Implementation{"Memory", MakeMemory}),
+                         [](const ::testing::TestParamInfo<Implementation>& info) {
+                           return std::string(info.param.name);
+                         });
+
+}  // namespace
+}  // namespace bt::test
