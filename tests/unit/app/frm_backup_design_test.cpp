@@ -92,41 +92,6 @@ TEST(FrmBackupDesign, FramesHoldTheInstallationLabelAndTheLocationChooser) {
   EXPECT_EQ(Row("fraLocalTarvel").kind, ControlKind::Frame);
 }
 
-TEST(FrmBackupDesign, KindsAndPlacesFollowTheTable) {
-  struct Place {
-    ControlKind kind;
-    int left, top, width, height, tab;
-  };
-  using K = ControlKind;
-  const std::map<std::string, Place> places = {
-      {"lblTitulo", {K::Label, 200, 200, 11550, 500, 10}},
-      {"lblInfo", {K::Label, 200, 800, 11550, 200, 7}},
-      {"lblPasso1", {K::Label, 200, 1200, 11550, 220, 11}},
-      {"lblPasso2", {K::Label, 200, 1500, 11550, 220, 12}},
-      {"lblPasso3", {K::Label, 200, 1800, 11550, 220, 13}},
-      {"fraLocalTarvel", {K::Frame, 200, 2200, 11550, 1000, 8}},
-      {"lblLocalTarvel", {K::Label, 200, 300, 11200, 600, 9}},
-      {"fraLocal", {K::Frame, 200, 3300, 8000, 4380, 0}},
-      {"drvLocal", {K::DriveList, 200, 300, 7600, 315, 1}},
-      {"dirLocal", {K::FolderList, 200, 650, 7600, 2790, 2}},
-      {"lblLocal", {K::Label, 200, 3500, 1800, 220, 3}},
-      {"lblLocalExtenso", {K::Label, 200, 3750, 7600, 495, 4}},
-      {"cmdBackup", {K::Button, 8730, 3400, 3000, 500, 5}},
-      {"cmdRestore", {K::Button, 8730, 4100, 3000, 500, 6}},
-      {"chkIncluirTudo", {K::CheckBox, 8730, 5000, 3000, 450, 14}},
-      {"cmdSair", {K::Button, 8730, 7180, 3000, 500, 15}},
-  };
-  for (const auto& [name, place] : places) {
-    const ControlDesign& row = Row(name);
-    EXPECT_EQ(row.kind, place.kind) << name;
-    EXPECT_EQ(row.left, place.left) << name;
-    EXPECT_EQ(row.top, place.top) << name;
-    EXPECT_EQ(row.width, place.width) << name;
-    EXPECT_EQ(row.height, place.height) << name;
-    EXPECT_EQ(row.tabIndex, place.tab) << name;
-  }
-}
-
 TEST(FrmBackupDesign, ThreeLabelsHaveTheirOwnFontAndTwoAreCentred) {
   for (const ControlDesign& row : FrmBackupDesign().controls) {
     const bool ownFont = row.name == "lblTitulo" || row.name == "lblLocalTarvel" ||
