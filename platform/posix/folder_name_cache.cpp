@@ -60,7 +60,9 @@ FolderNameCache::Folder* FolderNameCache::Read(const std::string& hostFolder) {
   closedir(dir);
   timespec now{};
   clock_gettime(CLOCK_REALTIME, &now);
-  folder.trusted = Settled(folder.stamp.modified, now) && Settled(folder.stamp.changed, now);
+  // Adding or removing an entry moves the modification time to the current
+  // tick; once that time is settled, any later change shows as a new one.
+  folder.trusted = Settled(folder.stamp.modified, now);
 
   if (Folder* old = Find(hostFolder)) {
     *old = std::move(folder);
