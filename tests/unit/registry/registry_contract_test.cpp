@@ -60,11 +60,13 @@ TEST_P(RegistryContract, ValuesCrossWithTypeAndStoredSize) {
 }
 
 TEST_P(RegistryContract, SmallBufferFailsWithMoreDataAndTheSizeNeeded) {
-  std::uint8_t buffer[4] = {};
+  std::uint8_t buffer[9];
+  std::memset(buffer, 'Z', sizeof buffer);
   std::uint32_t size = sizeof buffer;
   std::uint32_t type = 0;
   EXPECT_EQ(registry->RegQueryValueExA(key, "Path", nullptr, &type, buffer, &size), kErrorMoreData);
   EXPECT_EQ(size, 10u);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 9), "ZZZZZZZZZ") << "nothing is copied";
 }
 
 TEST_P(RegistryContract, LargerBufferReceivesTheBytesStored) {
@@ -81,9 +83,12 @@ TEST_P(RegistryContract, MissingKeyValueAndHandle) {
   EXPECT_EQ(registry->RegOpenKeyExA(kHkeyLocalMachine, "Software\\Nada", 0, 63, &other),
             kErrorFileNotFound);
   EXPECT_EQ(other, 0u);
-  std::uint32_t size = 0;
-  EXPECT_EQ(registry->RegQueryValueExA(key, "Nada", nullptr, nullptr, nullptr, &size),
+  std::uint32_t type = 77;
+  std::uint32_t size = 77;
+  EXPECT_EQ(registry->RegQueryValueExA(key, "Nada", nullptr, &type, nullptr, &size),
             kErrorFileNotFound);
+  EXPECT_EQ(type, 77u);
+  EXPECT_EQ(size, 77u);
   EXPECT_EQ(registry->RegQueryValueExA(0, "Path", nullptr, nullptr, nullptr, &size),
             kErrorInvalidHandle);
   EXPECT_NE(registry->RegCloseKey(0), 0);
