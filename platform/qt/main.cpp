@@ -1,0 +1,44 @@
+// The program BackupTarvel: the platform's services around the application.
+#include <cstdio>
+#include <cstdlib>
+
+#include <QApplication>
+#include <QWidget>
+
+#include "app/frm_backup.h"
+#include "app/main.h"
+#include "app/services.h"
+#include "platform/posix/drive_table.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/wine_registry.h"
+#include "platform/qt/display_check.h"
+#include "platform/qt/program_icon.h"
+#include "platform/qt/qt_window_system.h"
+
+int main(int argc, char** argv) {
+  if (const auto reason = bt::NoDisplayReason([](const char* name) { return std::getenv(name); })) {
+    std::fprintf(stderr, "%s\n", reason->c_str());
+    return 2;
+  }
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("BackupTarvel"));
+  QApplication::setApplicationVersion(QStringLiteral(BT_VERSION));
+  QApplication::setStyle(QStringLiteral("Windows"));
+  QApplication::setWindowIcon(bt::ProgramIcon());
+
+  const std::unique_ptr<bt::FileSystem> files = bt::MakePosixFileSystem(bt::DefaultDriveTable());
+  const std::unique_ptr<bt::Registry> registry = bt::MakeDefaultRegistry();
+  bt::QtWindowSystem windows(*files);
+  bt::Services services{windows, *files, *registry, bt::SystemClock()};
+
+  bt::Main(services);
+  // Main ends the process itself when start-up fails; a window it did not
+  // show would leave the event loop waiting for nothing.
+  bool shown = false;
+  for (const QWidget* widget : QApplication::topLevelWidgets()) shown = shown || widget->isVisible();
+  int status = 1;
+  if (shown) status = QApplication::exec();
+  bt::DropApplication();
+  return status;
+}

@@ -1,0 +1,55 @@
+// The window system of the program on Qt: windows built from designs,
+// message boxes drawn as Windows draws them, and the end of the process.
+// Needs a QApplication that outlives it.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/file_system.h"
+#include "platform/window_system.h"
+
+namespace bt {
+
+class QtWindowSystem final : public WindowSystem {
+ public:
+  // Ends the process with a status, without returning.
+  using ProcessEnd = std::function<void(int)>;
+
+  // The lists of every window read the drives and folders of files, which
+  // must outlive the windows. endProcess replaces the real end of the
+  // process (for tests); by default the process ends at once.
+  explicit QtWindowSystem(FileSystem& files, ProcessEnd endProcess = {});
+  // Deletes the widgets of windows that are still open, so that none
+  // outlives the QApplication.
+  ~QtWindowSystem() override;
+  QtWindowSystem(const QtWindowSystem&) = delete;
+  QtWindowSystem& operator=(const QtWindowSystem&) = delete;
+
+  std::unique_ptr<Window> CreateMainWindow(const WindowDesign& design) override;
+
+  // Repaints and answers the desktop, and throws away the user's input that
+  // arrived meanwhile (keys, clicks, wheel, a request to close a window).
+  void KeepResponsive() override;
+
+  // Shown over the window made last while it is visible, else centred on the
+  // screen.
+  MessageAnswer ShowMessage(const std::string& text, const std::string& title,
+                            MessageIcon icon, MessageButtons buttons) override;
+
+  // Ends the process at once: no handler, no event loop and no destructor
+  // of the application runs any more; only the standard streams are flushed.
+  void EndApplication(int exitStatus) override;
+
+ private:
+  FileSystem& files_;
+  ProcessEnd endProcess_;
+  std::vector<QPointer<QWidget>> windows_;
+};
+
+}  // namespace bt

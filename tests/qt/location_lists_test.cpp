@@ -1,0 +1,201 @@
+// The drive list and the folder list as the user works them: what they show,
+// which action opens a folder, and when their change events run.
+#include <filesystem>
+
+#include <QComboBox>
+#include <QListWidget>
+
+#include "platform/qt/folder_list_widget.h"
+#include "tests/qt/qt_fixture.h"
+
+namespace bt {
+namespace {
+
+class LocationListsTest : public QtWindowTest {
+ protected:
+  void SetUp() override {
+    Create();
+    window->SetHandler("drvLocal", ControlEvent::Change, [this] { ++driveChanges; });
+    window->SetHandler("dirLocal", ControlEvent::Change, [this] { ++pathChanges; });
+  }
+
+  QListWidget* Folders() { return Control<QListWidget>("dirLocal"); }
+  QComboBox* Drives() { return Control<QComboBox>("drvLocal"); }
+
+  QStringList Names() {
+    QStringList names;
+    for (int row = 0; row < Folders()->count(); ++row) names << Folders()->item(row)->text();
+    return names;
+  }
+
+  QListWidgetItem* Item(const QString& name) {
+    const QList<QListWidgetItem*> found = Folders()->findItems(name, Qt::MatchExactly);
+    EXPECT_EQ(found.size(), 1) << name.toStdString();
+    return found.value(0);
+  }
+
+  QPoint Centre(const QString& name) { return Folders()->visualItemRect(Item(name)).center(); }
+
+  int driveChanges = 0;
+  int pathChanges = 0;
+};
+
+TEST_F(LocationListsTest, TheDriveListOffersEveryDriveAndShowsTheOneChosen) {
+  window->SetDrive("drvLocal", "C:");
+  ASSERT_EQ(Drives()->count(), 3);
+  EXPECT_TRUE(Drives()->itemText(0).startsWith("c:"));
+  EXPECT_TRUE(Drives()->itemText(1).startsWith("d:"));
+  EXPECT_TRUE(Drives()->itemText(2).startsWith("e:"));
+  EXPECT_EQ(Drives()->currentIndex(), 0);
+  EXPECT_EQ(window->Drive("drvLocal").substr(0, 2), "c:");
+  EXPECT_EQ(driveChanges, 1);
+}
+
+TEST_F(LocationListsTest, SettingTheDriveItAlreadyShowsRaisesNoEvent) {
+  window->SetDrive("drvLocal", "c:");
+  window->SetDrive("drvLocal", "C: [anything]");
+  EXPECT_EQ(driveChanges, 1);
+}
+
+TEST_F(LocationListsTest, ADriveThatDoesNotExistIsRefusedAndTheListStaysAsItWas) {
+  window->SetDrive("drvLocal", "e:");
+  try {
+    window->SetDrive("drvLocal", "q:");
+    ADD_FAILURE() << "q: was taken";
+  } catch (const AppError& error) {
+    EXPECT_EQ(error.number(), kErrDeviceUnavailable);
+  }
+  EXPECT_EQ(Drives()->currentIndex(), 2);
+  EXPECT_EQ(driveChanges, 1);
+}
+
+TEST_F(LocationListsTest, TheFolderListShowsTheChainThenTheSubfoldersSortedIgnoringCase) {
+  window->SetPath("dirLocal", "C:\\Copias");
+  EXPECT_EQ(Names(), QStringList({"C:\\", "Copias", "2024"}));
+  window->SetPath("dirLocal", "C:\\");
+  EXPECT_EQ(Names(), QStringList({"C:\\", "Arquivos", "Copias", "dados", "Zeta"}));
+  EXPECT_EQ(Folders()->currentRow(), 0) << "the current folder is highlighted";
+  EXPECT_EQ(Item("C:\\")->data(kFolderIndentRole).toInt(), 0);
+  EXPECT_EQ(Item("dados")->data(kFolderIndentRole).toInt(), 1);
+}
+
+TEST_F(LocationListsTest, EachFolderOfTheChainIsIndentedOneStepFurther) {
+  window->SetPath("dirLocal", "C:\\Copias\\2024");
+  ASSERT_EQ(Names(), QStringList({"C:\\", "Copias", "2024"}));
+  for (int row = 0; row < 3; ++row) {
+    EXPECT_EQ(Folders()->item(row)->data(kFolderIndentRole).toInt(), row);
+  }
+  EXPECT_EQ(Folders()->currentRow(), 2);
+  EXPECT_GT(Folders()->visualItemRect(Item("2024")).width(), 0);
+}
+
+TEST_F(LocationListsTest, AClickOrTheArrowKeysOnlyHighlightAFolder) {
+  window->SetPath("dirLocal", "C:\\");
+  pathChanges = 0;
+  ShowAndActivate();
+  QTest::mouseClick(Folders()->viewport(), Qt::LeftButton, {}, Centre("Copias"));
+  EXPECT_EQ(Folders()->currentItem()->text(), "Copias");
+  Folders()->setFocus();
+  PressKey(Qt::Key_Down);
+  EXPECT_EQ(Folders()->currentItem()->text(), "dados");
+  EXPECT_EQ(window->Path("dirLocal"), "C:\\");
+  EXPECT_EQ(pathChanges, 0);
+}
+
+TEST_F(LocationListsTest, ADoubleClickOpensTheFolderAndRaisesTheChangeOnce) {
+  window->SetPath("dirLocal", "C:\\");
+  pathChanges = 0;
+  ShowAndActivate();
+  std::string pathSeen;
+  window->SetHandler("dirLocal", ControlEvent::Change, [&] {
+    ++pathChanges;
+    pathSeen = window->Path("dirLocal");
+  });
+  QTest::mouseDClick(Folders()->viewport(), Qt::LeftButton, {}, Centre("Copias"));
+  EXPECT_EQ(window->Path("dirLocal"), "C:\\Copias");
+  EXPECT_EQ(pathSeen, "C:\\Copias") << "the handler sees the new path";
+  EXPECT_EQ(pathChanges, 1);
+  EXPECT_EQ(Names(), QStringList({"C:\\", "Copias", "2024"}));
+  EXPECT_EQ(Folders()->currentItem()->text(), "Copias");
+
+  // Opening the drive root again goes back up.
+  QTest::mouseDClick(Folders()->viewport(), Qt::LeftButton, {}, Centre("C:\\"));
+  EXPECT_EQ(window->Path("dirLocal"), "C:\\");
+  EXPECT_EQ(pathChanges, 2);
+}
+
+TEST_F(LocationListsTest, EnterOpensTheHighlightedFolder) {
+  window->SetPath("dirLocal", "C:\\");
+  pathChanges = 0;
+  ShowAndActivate();
+  Folders()->setFocus();
+  PressKey(Qt::Key_Down);
+  PressKey(Qt::Key_Down);
+  EXPECT_EQ(pathChanges, 0);
+  PressKey(Qt::Key_Return);
+  EXPECT_EQ(window->Path("dirLocal"), "C:\\Copias");
+  EXPECT_EQ(pathChanges, 1);
+}
+
+TEST_F(LocationListsTest, OpeningTheCurrentFolderAgainChangesNothing) {
+  window->SetPath("dirLocal", "C:\\Copias");
+  pathChanges = 0;
+  ShowAndActivate();
+  QTest::mouseDClick(Folders()->viewport(), Qt::LeftButton, {}, Centre("Copias"));
+  EXPECT_EQ(pathChanges, 0);
+  window->SetPath("dirLocal", "c:\\copias\\..\\Copias\\");
+  EXPECT_EQ(pathChanges, 0);
+}
+
+TEST_F(LocationListsTest, AFolderRemovedSinceTheListWasReadCannotBeOpened) {
+  window->SetPath("dirLocal", "C:\\");
+  pathChanges = 0;
+  ShowAndActivate();
+  const QPoint zeta = Centre("Zeta");
+  std::filesystem::remove(drives.Host("C:\\Zeta"));
+  QTest::mouseDClick(Folders()->viewport(), Qt::LeftButton, {}, zeta);
+  EXPECT_EQ(window->Path("dirLocal"), "C:\\");
+  EXPECT_EQ(pathChanges, 0);
+  EXPECT_FALSE(Names().contains("Zeta")) << "the list was read again";
+}
+
+TEST_F(LocationListsTest, AFolderThatCannotBeOpenedMakesTheSettingFailAndKeepsTheList) {
+  window->SetPath("dirLocal", "C:\\Copias");
+  pathChanges = 0;
+  const QStringList before = Names();
+  EXPECT_THROW(window->SetPath("dirLocal", "C:\\Nada"), AppError);
+  EXPECT_THROW(window->SetPath("dirLocal", "d:"), AppError);
+  EXPECT_EQ(window->Path("dirLocal"), "C:\\Copias");
+  EXPECT_EQ(Names(), before);
+  EXPECT_EQ(Folders()->currentItem()->text(), "Copias");
+  EXPECT_EQ(pathChanges, 0);
+}
+
+TEST_F(LocationListsTest, ChoosingAnotherDriveRaisesTheChangeEvenWhenItCannotBeOpened) {
+  window->SetDrive("drvLocal", "c:");
+  driveChanges = 0;
+  ShowAndActivate();
+  Drives()->setFocus();
+  PressKey(Qt::Key_Down);  // the user steps to d:, a floppy drive without a disk
+  EXPECT_EQ(driveChanges, 1);
+  EXPECT_EQ(window->Drive("drvLocal").substr(0, 2), "d:");
+  EXPECT_EQ(Drives()->currentIndex(), 1);
+}
+
+TEST_F(LocationListsTest, AChangeHandlerCanPutTheDriveListBackWhileTheUserChooses) {
+  window->SetDrive("drvLocal", "c:");
+  driveChanges = 0;
+  window->SetHandler("drvLocal", ControlEvent::Change, [this] {
+    ++driveChanges;
+    if (window->Drive("drvLocal").substr(0, 2) == "d:") window->SetDrive("drvLocal", "C:");
+  });
+  ShowAndActivate();
+  Drives()->setFocus();
+  PressKey(Qt::Key_Down);
+  EXPECT_EQ(driveChanges, 2) << "the user's change, then the handler's own";
+  EXPECT_EQ(Drives()->currentIndex(), 0);
+  EXPECT_TRUE(Drives()->currentText().startsWith("c:"));
+}
+
+}  // namespace
+}  // namespace bt
