@@ -102,8 +102,8 @@ class WineRegistry final : public Registry {
       nextHandle_ += 4;
       *handle = opened;
       return kErrorSuccess;
-    } catch (const std::bad_alloc&) {
-      return kErrorNotEnoughMemory;
+    } catch (...) {
+      return kErrorNotEnoughMemory;  // only allocations can fail here
     }
   }
 
@@ -132,8 +132,8 @@ class WineRegistry final : public Registry {
       if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
       *size = storedSize;
       return kErrorSuccess;
-    } catch (const std::bad_alloc&) {
-      return kErrorNotEnoughMemory;
+    } catch (...) {
+      return kErrorNotEnoughMemory;  // only allocations can fail here
     }
   }
 

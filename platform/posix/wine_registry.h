@@ -3,8 +3,10 @@
 // written, and is read again at every open, so an open key shows the file
 // as it was at that moment.
 //
-// - Other roots give kErrorFileNotFound; a handle that is not open gives
-//   kErrorInvalidHandle. The access mask and options are not enforced.
+// - Keys open from HKEY_LOCAL_MACHINE only: the other predefined roots give
+//   kErrorFileNotFound, any other root kErrorInvalidHandle, as does a
+//   handle that is not open. The access mask and options are not enforced.
+// - Lack of memory gives status 8; nothing throws.
 // - Key and value names are compared ignoring letter case (Unicode).
 // - On a 64-bit prefix a key under "Software" is looked up first in the
 //   32-bit view (Software\Wow6432Node\...), as the 32-bit program whose

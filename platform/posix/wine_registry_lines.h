@@ -25,6 +25,28 @@ class LineCursor {
     return true;
   }
 
+  // Moves on to the next line whose first character after its blanks is
+  // `first` and returns it as Next does; the lines between are skipped
+  // without being looked at, which keeps a search for the few section
+  // headers of a large file fast.
+  bool NextStartingWith(char first, std::string_view& line) {
+    std::size_t from = pos_;
+    while (from < text_.size()) {
+      const void* found = std::memchr(text_.data() + from, first, text_.size() - from);
+      if (!found) break;
+      const auto at = static_cast<std::size_t>(static_cast<const char*>(found) - text_.data());
+      std::size_t start = at;
+      while (start > pos_ && (text_[start - 1] == ' ' || text_[start - 1] == '\t')) --start;
+      if (start == pos_ || text_[start - 1] == '\n') {
+        pos_ = start;
+        return Next(line);
+      }
+      from = at + 1;
+    }
+    pos_ = text_.size();
+    return false;
+  }
+
   // Where the line last returned by Next starts, and where the next begins.
   std::size_t lineStart() const { return lineStart_; }
   std::size_t position() const { return pos_; }

@@ -69,22 +69,27 @@ ScanResult FindKeys(std::string_view file, const std::vector<std::u16string>& pa
     }
   };
 
+  // The global lines, up to the first section.
   bool inSections = false;
-  while (cursor.Next(line)) {
+  while (!inSections && cursor.Next(line)) {
     const std::string_view content = SkipBlanks(line);
-    if (content.empty()) continue;
-    if (content.front() == '[') {
-      closeSections(cursor.lineStart());
+    if (content.starts_with('[')) {
       inSections = true;
-      for (std::size_t i = 0; i < paths.size(); ++i) {
-        const KeyMatch match = MatchHeader(content, paths[i]);
-        if (match == KeyMatch::kNone) continue;
-        result.keys[i].exists = true;
-        if (match == KeyMatch::kExact) bodyStart[i] = cursor.position();
-      }
-    } else if (!inSections && content.starts_with("#arch=")) {
+    } else if (content.starts_with("#arch=")) {
       result.win64 = content.substr(6) == "win64";
     }
+  }
+  // The section headers; a section's body runs up to the next header.
+  while (inSections) {
+    const std::string_view header = SkipBlanks(line);
+    closeSections(cursor.lineStart());
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+      const KeyMatch match = MatchHeader(header, paths[i]);
+      if (match == KeyMatch::kNone) continue;
+      result.keys[i].exists = true;
+      if (match == KeyMatch::kExact) bodyStart[i] = cursor.position();
+    }
+    inSections = cursor.NextStartingWith('[', line);
   }
   closeSections(file.size());
   return result;

@@ -10,6 +10,21 @@ constexpr char32_t kReplacement = 0xFFFD;
 
 bool IsOctal(char c) { return c >= '0' && c <= '7'; }
 
+// The character of a C escape letter, or 0 when c is none.
+char16_t ControlEscape(char c) {
+  switch (c) {
+    case 'a': return u'\a';
+    case 'b': return u'\b';
+    case 'e': return 0x1B;
+    case 'f': return u'\f';
+    case 'n': return u'\n';
+    case 'r': return u'\r';
+    case 't': return u'\t';
+    case 'v': return u'\v';
+    default: return 0;
+  }
+}
+
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -91,37 +106,31 @@ bool EscapedTextReader::Next(char16_t& unit) {
     ++pos_;
     if (pos_ >= text_.size()) return false;  // a line cut after the backslash
     c = text_[pos_];
-    switch (c) {
-      case 'a': ++pos_, unit = u'\a'; return true;
-      case 'b': ++pos_, unit = u'\b'; return true;
-      case 'e': ++pos_, unit = 0x1B; return true;
-      case 'f': ++pos_, unit = u'\f'; return true;
-      case 'n': ++pos_, unit = u'\n'; return true;
-      case 'r': ++pos_, unit = u'\r'; return true;
-      case 't': ++pos_, unit = u'\t'; return true;
-      case 'v': ++pos_, unit = u'\v'; return true;
-      case 'x': {
-        ++pos_;
-        unsigned value = 0;
-        int digits = 0;
-        while (digits < 4 && pos_ < text_.size() && HexValue(text_[pos_]) >= 0) {
-          value = value * 16 + static_cast<unsigned>(HexValue(text_[pos_++]));
-          ++digits;
-        }
-        unit = digits == 0 ? u'x' : static_cast<char16_t>(value);
-        return true;
-      }
-      default:
-        if (IsOctal(c)) {
-          unsigned value = 0;
-          for (int digits = 0; digits < 3 && pos_ < text_.size() && IsOctal(text_[pos_]); ++digits) {
-            value = value * 8 + static_cast<unsigned>(text_[pos_++] - '0');
-          }
-          unit = static_cast<char16_t>(value);
-          return true;
-        }
-        break;  // the escaped character stands for itself
+    if (const char16_t control = ControlEscape(c)) {
+      ++pos_;
+      unit = control;
+      return true;
     }
+    if (c == 'x') {
+      ++pos_;
+      unsigned value = 0;
+      int digits = 0;
+      while (digits < 4 && pos_ < text_.size() && HexValue(text_[pos_]) >= 0) {
+        value = value * 16 + static_cast<unsigned>(HexValue(text_[pos_++]));
+        ++digits;
+      }
+      unit = digits == 0 ? u'x' : static_cast<char16_t>(value);
+      return true;
+    }
+    if (IsOctal(c)) {
+      unsigned value = 0;
+      for (int digits = 0; digits < 3 && pos_ < text_.size() && IsOctal(text_[pos_]); ++digits) {
+        value = value * 8 + static_cast<unsigned>(text_[pos_++] - '0');
+      }
+      unit = static_cast<char16_t>(value);
+      return true;
+    }
+    // Any other escaped character stands for itself.
   }
   const char32_t code = DecodeUtf8(text_, pos_);
   if (code >= 0x10000) {

@@ -184,6 +184,14 @@ TEST(WineKeys, SeparatorsAroundAndBetweenNamesAreIgnored) {
   EXPECT_EQ(QueryFile(file, "Path", "\\Software\\\\KESTAL\\Tarvel\\2.0\\").bytes, "C:\\Tarvel\0"s);
 }
 
+TEST(WineKeys, IndentedHeadersCountAndBracketsInsideValuesDoNot) {
+  const std::string file =
+      kWin64Header + "[First] 1\n \t[Software\\\\Wow6432Node\\\\KESTAL\\\\Tarvel\\\\2.0] 1\n" +
+      "\"Path\"=\"C:\\\\Tarvel\"\n\n[Other] 1\n" +
+      "\"V\"=\"[Software\\\\Wow6432Node\\\\KESTAL\\\\Tarvel\\\\2.0]\"\n\"Path\"=\"wrong\"\n";
+  EXPECT_EQ(QueryFile(file, "Path").bytes, "C:\\Tarvel\0"s);
+}
+
 TEST(WineKeys, SectionWithoutTimestampStillCounts) {
   const std::string file =
       kWin32Header + "[Software\\\\KESTAL\\\\Tarvel\\\\2.0]\n\"Path\"=\"C:\\\\Tarvel\"\n";
