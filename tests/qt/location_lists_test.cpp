@@ -86,7 +86,29 @@ TEST_F(LocationListsTest, EachFolderOfTheChainIsIndentedOneStepFurther) {
     EXPECT_EQ(Folders()->item(row)->data(kFolderIndentRole).toInt(), row);
   }
   EXPECT_EQ(Folders()->currentRow(), 2);
-  EXPECT_GT(Folders()->visualItemRect(Item("2024")).width(), 0);
+
+  // Drawn so: each entry's picture starts one step further right.
+  Folders()->clearSelection();
+  const QImage drawn = Folders()->viewport()->grab().toImage();
+  const QRgb background = drawn.pixel(drawn.width() - 2, drawn.height() - 2);
+  std::vector<int> firstInk;
+  for (int row = 0; row < 3; ++row) {
+    const QRect line = Folders()->visualItemRect(Folders()->item(row));
+    int first = -1;
+    for (int x = line.left(); x <= line.right() && first < 0; ++x) {
+      for (int y = line.top(); y <= line.bottom(); ++y) {
+        if (drawn.pixel(x, y) != background) {
+          first = x;
+          break;
+        }
+      }
+    }
+    firstInk.push_back(first);
+  }
+  const int step = dynamic_cast<FolderListWidget*>(Folders())->IndentStep();
+  EXPECT_GT(step, 0);
+  EXPECT_EQ(firstInk[1] - firstInk[0], step);
+  EXPECT_EQ(firstInk[2] - firstInk[1], step);
 }
 
 TEST_F(LocationListsTest, AClickOrTheArrowKeysOnlyHighlightAFolder) {

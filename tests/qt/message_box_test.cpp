@@ -106,10 +106,13 @@ TEST_F(QtWindowTest, CtrlCCopiesTheBoxToTheClipboard) {
 TEST_F(QtWindowTest, TheBoxStandsOverTheWindowAndNothingInItIsCutOff) {
   Create();
   ShowAndActivate();
+  window->SetMousePointer(kPointerHourglass);  // a box over a busy window
   QWidget* owner = nullptr;
   bool fits = true, buttonsCentred = false;
+  Qt::CursorShape pointer = Qt::BlankCursor;
   OnNextBox([&](ClassicMessageBox& box) {
     owner = box.parentWidget();
+    pointer = box.cursor().shape();
     auto* text = box.findChild<QLabel*>("text");
     const QRect needed = QFontMetrics(text->font()).boundingRect(
         QRect(0, 0, text->width(), 10000), Qt::TextWordWrap | Qt::AlignLeft, text->text());
@@ -122,6 +125,7 @@ TEST_F(QtWindowTest, TheBoxStandsOverTheWindowAndNothingInItIsCutOff) {
   });
   windows->ShowMessage(kQuestion, "Substituir arquivos?", MessageIcon::Question, MessageButtons::YesNo);
   EXPECT_EQ(owner, qt->widget());
+  EXPECT_EQ(pointer, Qt::ArrowCursor) << "the hourglass is the window's, not the box's";
   EXPECT_TRUE(fits);
   EXPECT_TRUE(buttonsCentred);
 }
