@@ -8,4 +8,10 @@ namespace bt {
 
 void RegisterOperationHandlers(Window& form);
 
+// "Fazer backup": busy, back up the location the window shows, idle.
+void cmdBackup_Click();
+
+// "Restaurar backup": asks first; on Yes busy, restore, idle.
+void cmdRestore_Click();
+
 }  // namespace bt

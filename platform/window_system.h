@@ -87,6 +87,10 @@ class Window {
   // the current drive, or a drive text for that drive's current folder.
   virtual void SetPath(const std::string& control, const std::string& path) = 0;
   virtual std::string Path(const std::string& control) const = 0;
+  // Reads the folder list's subfolders again (a backup set was just made
+  // in the current folder); the path stays and no event runs. A folder that
+  // cannot be read any more leaves the list as it was.
+  virtual void RefreshFolders(const std::string& control) { (void)control; }
 };
 
 class WindowSystem : public MessageBoxes {

@@ -187,6 +187,14 @@ void HeadlessWindow::ChooseDrive(const std::string& control, const std::string& 
   if (changed) Raise(control, ControlEvent::Change);
 }
 
+void HeadlessWindow::RefreshFolders(const std::string& control) {
+  Find(control, ControlKind::FolderList);
+  try {
+    Lists(control).folders->Refresh();
+  } catch (const AppError&) {
+  }
+}
+
 void HeadlessWindow::HighlightFolder(const std::string& control, const std::string& name) {
   RequireUser("highlighting a folder");
   Find(control, ControlKind::FolderList);

@@ -84,6 +84,7 @@ class HeadlessWindow final : public Window {
   void SetDrive(const std::string& control, const std::string& drive) override;
   std::string Drive(const std::string& control) const override;
   void SetPath(const std::string& control, const std::string& path) override;
+  void RefreshFolders(const std::string& control) override;
   std::string Path(const std::string& control) const override;
 
   // --- What the user does. Each needs the window shown and the application
@@ -153,8 +154,13 @@ class HeadlessWindowSystem final : public WindowSystem {
   explicit HeadlessWindowSystem(FileSystem& files);
 
   std::unique_ptr<Window> CreateMainWindow(const WindowDesign& design) override;
-  // Counts the call; there is no queued input to throw away.
-  void KeepResponsive() override { ++keepResponsiveCalls_; }
+  // Counts the call and runs the test's action for it, if any: what the
+  // user does while an operation runs.
+  void KeepResponsive() override {
+    ++keepResponsiveCalls_;
+    if (duringOperation_) duringOperation_();
+  }
+  void OnKeepResponsive(std::function<void()> action) { duringOperation_ = std::move(action); }
   // Records the end and throws ApplicationEnded.
   void EndApplication(int exitStatus) override;
   // Records the box and answers it with the next queued answer; throws
@@ -188,6 +194,7 @@ class HeadlessWindowSystem final : public WindowSystem {
   FileSystem& files_;
   std::deque<MessageAnswer> answers_;
   std::function<void(const RecordedMessage&)> observer_;
+  std::function<void()> duringOperation_;
   std::vector<RecordedMessage> messages_;
   std::optional<int> exitStatus_;
   HeadlessWindow* window_ = nullptr;

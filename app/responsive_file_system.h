@@ -1,0 +1,49 @@
+// The file system as the operations see it from the window: every copy and
+// folder creation first lets the window repaint and answer the desktop, so
+// that a backup of thousands of photos never looks frozen. The window still
+// takes no input meanwhile (WindowSystem::KeepResponsive).
+#pragma once
+
+#include "platform/file_system.h"
+#include "platform/window_system.h"
+
+namespace bt {
+
+class ResponsiveFileSystem final : public FileSystem {
+ public:
+  ResponsiveFileSystem(FileSystem& target, WindowSystem& windows)
+      : target_(target), windows_(windows) {}
+
+  std::uint32_t GetAttributes(const std::string& path) override {
+    return target_.GetAttributes(path);
+  }
+  bool OrdinaryFileExists(const std::string& path) override {
+    return target_.OrdinaryFileExists(path);
+  }
+  void CreateFolder(const std::string& path) override {
+    windows_.KeepResponsive();
+    target_.CreateFolder(path);
+  }
+  void CopyWholeFile(const std::string& source, const std::string& destination) override {
+    windows_.KeepResponsive();
+    target_.CopyWholeFile(source, destination);
+  }
+  FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override {
+    return target_.FindFirstFileA(pattern, record);
+  }
+  int FindNextFileA(FindHandle handle, FindData* record) override {
+    return target_.FindNextFileA(handle, record);
+  }
+  void FindClose(FindHandle handle) override { target_.FindClose(handle); }
+  std::optional<AppError> LastFindFailure() const override { return target_.LastFindFailure(); }
+  std::vector<DriveInfo> Drives() override { return target_.Drives(); }
+  std::string CurrentFolder(char driveLetter) override {
+    return target_.CurrentFolder(driveLetter);
+  }
+
+ private:
+  FileSystem& target_;
+  WindowSystem& windows_;
+};
+
+}  // namespace bt
