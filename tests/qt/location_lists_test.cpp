@@ -69,7 +69,7 @@ TEST_F(LocationListsTest, ADriveThatDoesNotExistIsRefusedAndTheListStaysAsItWas)
   EXPECT_EQ(driveChanges, 1);
 }
 
-TEST_F(LocationListsTest, TheFolderListShowsTheChainThenTheSubfoldersSortedIgnoringCase) {
+TEST_F(LocationListsTest, TheFolderListShowsTheChainThenTheVisibleSubfoldersSortedIgnoringCase) {
   window->SetPath("dirLocal", "C:\\Copias");
   EXPECT_EQ(Names(), QStringList({"C:\\", "Copias", "2024"}));
   window->SetPath("dirLocal", "C:\\");

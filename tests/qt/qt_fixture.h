@@ -68,6 +68,8 @@ class QtWindowTest : public ::testing::Test {
     drives.MakeFolder("C:\\dados");
     drives.MakeFolder("C:\\Zeta");
     drives.MakeFolder("C:\\Arquivos");
+    drives.MakeFolder("C:\\.oculta");  // hidden, as Wine shows a dot name
+    drives.WriteFile("C:\\leia-me.txt", "not a folder");
     drives.AddDrive('D', /*openable=*/false);
     drives.AddDrive('E');
     drives.MakeFolder("E:\\Backups");
