@@ -35,7 +35,7 @@ TEST_F(CopyPathTest, AFileIsCopiedToExactlyTheDestinationPath) {
   EXPECT_EQ(CopyPath(*files_, "C:\\Tarvel\\vendrial.mdb", "D:\\Copias\\banco.mdb"), 1);
 
   EXPECT_EQ(drives_.ReadFile("D:\\Copias\\banco.mdb"), "vendas");
-  EXPECT_FALSE(Exists("D:\\Copias\\banco.mdb\\"));
+  EXPECT_TRUE(fs::is_regular_file(drives_.Host("D:\\Copias\\banco.mdb")));
   EXPECT_EQ(drives_.ReadFile("C:\\Tarvel\\vendrial.mdb"), "vendas");
 }
 
