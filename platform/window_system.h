@@ -90,7 +90,7 @@ class Window {
   // Reads the folder list's subfolders again (a backup set was just made
   // in the current folder); the path stays and no event runs. A folder that
   // cannot be read any more leaves the list as it was.
-  virtual void RefreshFolders(const std::string& control) { (void)control; }
+  virtual void RefreshFolders(const std::string& control) = 0;
 };
 
 class WindowSystem : public MessageBoxes {

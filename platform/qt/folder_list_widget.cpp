@@ -66,6 +66,15 @@ void FolderListWidget::Fill() {
   if (currentItem() != nullptr) scrollToItem(currentItem());
 }
 
+void FolderListWidget::Refresh() {
+  try {
+    model_.Refresh();
+  } catch (const AppError&) {
+    return;
+  }
+  Fill();
+}
+
 void FolderListWidget::UserOpens(int row) {
   const std::vector<FolderListEntry>& entries = model_.Entries();
   if (row < 0 || row >= static_cast<int>(entries.size())) return;

@@ -26,6 +26,9 @@ class FolderListWidget final : public QListWidget {
   // changed. Throws AppError and leaves the list as it was.
   bool SetPath(const std::string& text);
   const std::string& Path() const { return model_.Path(); }
+  // Reads the current folder's subfolders again; a folder that cannot be
+  // read keeps what is shown.
+  void Refresh();
 
   // Runs after the user opened another folder; the list shows it already.
   void OnUserChange(std::function<void()> changed) { userChanged_ = std::move(changed); }

@@ -286,6 +286,10 @@ void QtWindow::SetPath(const std::string& control, const std::string& path) {
   if (list->SetPath(path)) Raise(control, ControlEvent::Change);
 }
 
+void QtWindow::RefreshFolders(const std::string& control) {
+  static_cast<FolderListWidget*>(Find(control, ControlKind::FolderList).widget)->Refresh();
+}
+
 std::string QtWindow::Path(const std::string& control) const {
   return static_cast<FolderListWidget*>(Find(control, ControlKind::FolderList).widget)->Path();
 }

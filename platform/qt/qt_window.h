@@ -48,6 +48,7 @@ class QtWindow final : public Window {
   std::string Drive(const std::string& control) const override;
   void SetPath(const std::string& control, const std::string& path) override;
   std::string Path(const std::string& control) const override;
+  void RefreshFolders(const std::string& control) override;
 
   // The top-level widget; null once it has been deleted.
   QWidget* widget() const { return top_.data(); }

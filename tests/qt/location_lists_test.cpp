@@ -79,6 +79,19 @@ TEST_F(LocationListsTest, TheFolderListShowsTheChainThenTheVisibleSubfoldersSort
   EXPECT_EQ(Item("dados")->data(kFolderIndentRole).toInt(), 1);
 }
 
+TEST_F(LocationListsTest, ARefreshShowsAFolderMadeSinceWithoutAnEvent) {
+  window->SetPath("dirLocal", "C:\\Copias");
+  drives.MakeFolder("C:\\Copias\\20240305_140709");
+  EXPECT_EQ(Names(), QStringList({"C:\\", "Copias", "2024"}));
+
+  window->RefreshFolders("dirLocal");
+
+  EXPECT_EQ(Names(), QStringList({"C:\\", "Copias", "2024", "20240305_140709"}));
+  EXPECT_EQ(Folders()->currentRow(), 1) << "the current folder stays highlighted";
+  EXPECT_EQ(window->Path("dirLocal"), "C:\\Copias");
+  EXPECT_EQ(pathChanges, 1);
+}
+
 TEST_F(LocationListsTest, EachFolderOfTheChainIsIndentedOneStepFurther) {
   window->SetPath("dirLocal", "C:\\Copias\\2024");
   ASSERT_EQ(Names(), QStringList({"C:\\", "Copias", "2024"}));
