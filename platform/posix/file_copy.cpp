@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <random>
@@ -123,30 +124,30 @@ bool IsUnsupported(int error) {
 
 bool TryClone(int in, int out) { return ::ioctl(out, FICLONE, in) == 0; }
 
-// Copies with copy_file_range until the source ends; false when the file
-// systems cannot serve the call and nothing has been copied.
-bool TryCopyRange(int in, int out, const std::string& source, const std::string& destination) {
-  constexpr std::size_t kChunk = std::size_t{1} << 30;
-  bool copied = false;
-  for (;;) {
-    const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kChunk, 0);
+// Copies with copy_file_range up to size bytes; false when the file systems
+// cannot serve the call and nothing has been copied.
+bool TryCopyRange(int in, int out, off_t size, const std::string& source, const std::string& destination) {
+  constexpr off_t kChunk = off_t{1} << 30;
+  off_t copied = 0;
+  // Up to the size the source had; the read that follows finds its real end.
+  while (copied < size) {
+    const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, static_cast<std::size_t>(std::min(size - copied, kChunk)), 0);
     if (n > 0) {
-      copied = true;
+      copied += n;
       continue;
     }
     if (n == 0) return true;
     if (errno == EINTR) continue;
-    if (IsUnsupported(errno)) {
-      if (!copied) return false;
-      return true;  // the file offsets moved with what was copied; read/write goes on from there
-    }
+    // The file offsets moved with what was copied; read/write goes on from there.
+    if (IsUnsupported(errno)) return copied > 0;
     ThrowTransferError(errno, source, destination);
   }
+  return true;
 }
 
 // Reads to the end of the source from its current offset.
 void CopyByReadWrite(int in, int out, const std::string& source, const std::string& destination) {
-  std::vector<char> buffer(std::size_t{256} << 10);
+  thread_local std::vector<char> buffer(std::size_t{256} << 10);
   for (;;) {
     const ssize_t got = ::read(in, buffer.data(), buffer.size());
     if (got == 0) return;
@@ -175,7 +176,7 @@ void CopyContent(int in, const struct stat& sourceStat, const TemporaryFile& out
   // A file whose size reads as 0 may still have content (the kernel's own
   // files); copy_file_range would copy nothing from it.
   if (sourceStat.st_size > 0 && !methods.noCopyRange.contains(devices)) {
-    if (!TryCopyRange(in, out.fd(), source, out.path())) methods.noCopyRange.insert(devices);
+    if (!TryCopyRange(in, out.fd(), sourceStat.st_size, source, out.path())) methods.noCopyRange.insert(devices);
   }
   // Also after copy_file_range: one more read confirms the end.
   CopyByReadWrite(in, out.fd(), source, out.path());
@@ -229,8 +230,12 @@ void FlushFolder(const std::string& folder) {
 // --- CopyHostFile -----------------------------------------------------------
 
 bool CopyHostFile(const std::string& source, const std::string& requestedDestination, CopyMethods& methods) {
+  // O_NONBLOCK: opening a FIFO must not hang the copy (a regular file's
+  // reads ignore the flag).
+  FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  if (in.get() < 0) throw HostError(errno, "open", source);
   struct stat sourceStat {};
-  if (::stat(source.c_str(), &sourceStat) != 0) throw HostError(errno, "open", source);
+  if (::fstat(in.get(), &sourceStat) != 0) throw HostError(errno, "examine", source);
   if (S_ISDIR(sourceStat.st_mode)) throw HostErrorNumbered(kErrPermissionDenied, EISDIR, "open", source);
   if (!S_ISREG(sourceStat.st_mode)) {
     throw AppError(kErrPathFileAccess, "copy \"" + source + "\": not a plain file");
@@ -239,20 +244,20 @@ bool CopyHostFile(const std::string& source, const std::string& requestedDestina
   // A destination that is a link to a file: the file it leads to is replaced
   // and the link kept, as a program writing through the link would do.
   std::string destination = requestedDestination;
-  struct stat linkStat {};
   struct stat destinationStat {};
   bool exists = false;
-  if (::lstat(destination.c_str(), &linkStat) == 0) {
-    if (::stat(destination.c_str(), &destinationStat) == 0) {
-      exists = true;
-      if (S_ISLNK(linkStat.st_mode) && S_ISREG(destinationStat.st_mode)) {
+  if (::lstat(destination.c_str(), &destinationStat) == 0) {
+    exists = true;
+    if (S_ISLNK(destinationStat.st_mode)) {
+      if (::stat(destination.c_str(), &destinationStat) != 0) {
+        if (errno != ENOENT && errno != ELOOP) throw HostError(errno, "examine", destination);
+        exists = false;  // a link leading nowhere is itself replaced
+      } else if (S_ISREG(destinationStat.st_mode)) {
         if (char* resolved = ::realpath(destination.c_str(), nullptr)) {
           destination = resolved;
           ::free(resolved);
         }
       }
-    } else if (errno != ENOENT && errno != ELOOP) {
-      throw HostError(errno, "examine", destination);
     }
   } else if (errno != ENOENT) {
     throw HostError(errno, "examine", destination);
@@ -261,6 +266,8 @@ bool CopyHostFile(const std::string& source, const std::string& requestedDestina
     if (S_ISDIR(destinationStat.st_mode)) {
       throw HostErrorNumbered(kErrPathFileAccess, EISDIR, "replace", destination);
     }
+    // Compared on the opened source, so that a file swapped in since the
+    // path was looked at cannot slip through.
     if (SameFile(sourceStat, destinationStat)) ThrowSameFile(source, destination);
     if ((destinationStat.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
       throw AppError(kErrPermissionDenied, "replace \"" + destination + "\": the file is read-only");
@@ -269,17 +276,6 @@ bool CopyHostFile(const std::string& source, const std::string& requestedDestina
       throw AppError(kErrPathFileAccess, "replace \"" + destination + "\": not a plain file");
     }
   }
-
-  // O_NONBLOCK: a FIFO put in the source's place since the stat must not
-  // hang the copy.
-  FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (in.get() < 0) throw HostError(errno, "open", source);
-  if (::fstat(in.get(), &sourceStat) != 0) throw HostError(errno, "examine", source);
-  if (!S_ISREG(sourceStat.st_mode)) {
-    throw AppError(kErrPathFileAccess, "copy \"" + source + "\": not a plain file");
-  }
-  if (exists && SameFile(sourceStat, destinationStat)) ThrowSameFile(source, destination);
-  ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
 
   const std::string folder = FolderOf(destination);
   TemporaryFile out(folder);

@@ -73,22 +73,24 @@ FolderNameCache::Folder* FolderNameCache::Read(const std::string& hostFolder) {
   return &folders_.front();
 }
 
-std::vector<std::string> FolderNameCache::Matches(const std::string& hostFolder, const std::string& key) {
+std::optional<std::vector<std::string>> FolderNameCache::Matches(const std::string& hostFolder,
+                                                                 const std::string& key) {
   Folder* folder = Find(hostFolder);
   Stamp now;
   if (folder == nullptr || !folder->trusted || !StampOf(hostFolder, &now) || !(now == folder->stamp)) {
     folder = Read(hostFolder);
   }
-  if (folder == nullptr) return {};
+  if (folder == nullptr) return std::nullopt;
   const auto it = folder->byKey.find(key);
   return it == folder->byKey.end() ? std::vector<std::string>{} : it->second;
 }
 
-FolderNameCache::Change FolderNameCache::BeginChange(const std::string& hostFolder) {
+FolderNameCache::Change FolderNameCache::BeginChange(const std::string& hostFolder, bool justMatched) {
   Change change{hostFolder, false};
   Folder* folder = Find(hostFolder);
   Stamp now;
-  change.wasCurrent = folder != nullptr && StampOf(hostFolder, &now) && now == folder->stamp;
+  change.wasCurrent =
+      folder != nullptr && (justMatched || (StampOf(hostFolder, &now) && now == folder->stamp));
   return change;
 }
 

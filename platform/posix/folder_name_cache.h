@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <ctime>
 #include <list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -34,16 +35,17 @@ class FolderNameCache {
   explicit FolderNameCache(std::size_t capacity = 8) : capacity_(capacity) {}
 
   // The host names in hostFolder whose key is `key`, temporary copy names
-  // left out. Empty when the folder cannot be read.
-  std::vector<std::string> Matches(const std::string& hostFolder, const std::string& key);
+  // left out; nullopt when the folder cannot be read.
+  std::optional<std::vector<std::string>> Matches(const std::string& hostFolder, const std::string& key);
 
   // Brackets a change this process makes in hostFolder (a file or folder
-  // added or replaced).
+  // added or replaced). justMatched: Matches found the folder's list current
+  // as part of the same call, so it need not be looked at again.
   struct Change {
     std::string hostFolder;
     bool wasCurrent = false;
   };
-  Change BeginChange(const std::string& hostFolder);
+  Change BeginChange(const std::string& hostFolder, bool justMatched = false);
   void EndChange(const Change& change, const std::string& addedHostName);
 
   // How many times a folder was read, for tests of the cache itself.

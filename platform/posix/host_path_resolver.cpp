@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/error.h"
@@ -14,20 +15,15 @@ std::string JoinHostPath(const std::string& folder, const std::string& name) {
   return folder + '/' + name;
 }
 
-std::string HostPathResolver::ResolveName(const std::string& hostFolder, const std::string& windowsName) {
-  std::string hostName = WindowsNameToHost(windowsName);
-  if (!IsUsableHostName(hostName)) {
-    throw AppError(kErrPathFileAccess, "\"" + windowsName + "\" cannot be a file name here");
-  }
-  struct stat st {};
-  if (lstat(JoinHostPath(hostFolder, hostName).c_str(), &st) == 0 || errno != ENOENT) {
-    return hostName;  // found exactly, or failing for another reason the caller will meet
-  }
-  const std::vector<std::string> matches = cache_.Matches(hostFolder, CaseKey(hostName));
-  if (matches.size() == 1) return matches.front();
-  if (matches.size() > 1) {
+std::optional<std::string> HostPathResolver::MatchIgnoringCase(const std::string& hostFolder,
+                                                               const std::string& hostName,
+                                                               const std::string& windowsName) {
+  const std::optional<std::vector<std::string>> matches = cache_.Matches(hostFolder, CaseKey(hostName));
+  if (!matches) return std::nullopt;
+  if (matches->size() == 1) return matches->front();
+  if (matches->size() > 1) {
     std::string candidates;
-    for (const std::string& match : matches) candidates += (candidates.empty() ? "\"" : ", \"") + match + "\"";
+    for (const std::string& match : *matches) candidates += (candidates.empty() ? "\"" : ", \"") + match + "\"";
     throw AppError(kErrPathFileAccess, "\"" + windowsName + "\" in \"" + hostFolder +
                                            "\" matches several names differing only in letter case: " +
                                            candidates);
@@ -36,13 +32,57 @@ std::string HostPathResolver::ResolveName(const std::string& hostFolder, const s
 }
 
 HostPath HostPathResolver::Resolve(const std::string& hostRoot, const std::vector<std::string>& windowsNames) {
-  HostPath result{hostRoot, "", "", ""};
+  HostPath result{hostRoot, "", "", "", false};
+  if (windowsNames.empty()) return result;
+
+  std::vector<std::string> hostNames;
   for (const std::string& windowsName : windowsNames) {
-    result.folder = result.path;
-    result.name = ResolveName(result.folder, windowsName);
-    result.path = JoinHostPath(result.folder, result.name);
-    const std::string given = WindowsNameToHost(windowsName);
-    result.givenName = given == result.name ? std::string() : given;
+    hostNames.push_back(WindowsNameToHost(windowsName));
+    if (!IsUsableHostName(hostNames.back())) {
+      throw AppError(kErrPathFileAccess, "\"" + windowsName + "\" cannot be a file name here");
+    }
+  }
+  const auto settle = [&](const std::string& folder, std::size_t index, const std::string& name) {
+    result.folder = folder;
+    result.name = name;
+    result.path = JoinHostPath(folder, name);
+    result.givenName = hostNames[index] == name ? std::string() : hostNames[index];
+  };
+
+  // Most paths exist exactly as given, or all but their last name does (a
+  // file about to be created): one look at the whole path, or at the folder
+  // through the name cache, then settles every name before the last.
+  const std::size_t last = hostNames.size() - 1;
+  std::string exactFolder = hostRoot;
+  for (std::size_t i = 0; i < last; ++i) exactFolder = JoinHostPath(exactFolder, hostNames[i]);
+  struct stat st {};
+  if (lstat(JoinHostPath(exactFolder, hostNames[last]).c_str(), &st) == 0) {
+    settle(exactFolder, last, hostNames[last]);
+    return result;
+  }
+  const int exactError = errno;
+  if (exactError == ENOENT) {
+    if (const auto name = MatchIgnoringCase(exactFolder, hostNames[last], windowsNames[last])) {
+      settle(exactFolder, last, *name);
+      result.folderMatched = true;
+      return result;
+    }
+  }
+
+  // Name by name: the exact name first, else the one that matches ignoring
+  // case; one found neither way stays as given, for the caller to meet.
+  std::string folder = hostRoot;
+  for (std::size_t i = 0; i <= last; ++i) {
+    std::string name = hostNames[i];
+    bool matched = false;
+    if (lstat(JoinHostPath(folder, name).c_str(), &st) != 0 && errno == ENOENT) {
+      const auto match = MatchIgnoringCase(folder, name, windowsNames[i]);
+      matched = match.has_value();
+      name = match.value_or(name);
+    }
+    settle(folder, i, name);
+    result.folderMatched = matched;
+    folder = result.path;
   }
   return result;
 }

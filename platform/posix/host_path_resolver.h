@@ -8,6 +8,7 @@
 // rather than pick one by listing order.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct HostPath {
   // The last name as given, in host bytes, when `name` was found only by
   // ignoring letter case; "" otherwise.
   std::string givenName;
+  // The last name was looked up in the name cache, which found the folder's
+  // list current.
+  bool folderMatched = false;
 };
 
 std::string JoinHostPath(const std::string& folder, const std::string& name);
@@ -35,7 +39,11 @@ class HostPathResolver {
   FolderNameCache& cache() { return cache_; }
 
  private:
-  std::string ResolveName(const std::string& hostFolder, const std::string& windowsName);
+  // The entry of hostFolder that hostName stands for ignoring case: the one
+  // match, or hostName itself when none matches; nullopt when the folder
+  // cannot be read. Throws AppError 75 for two or more matches.
+  std::optional<std::string> MatchIgnoringCase(const std::string& hostFolder, const std::string& hostName,
+                                               const std::string& windowsName);
 
   FolderNameCache cache_;
 };

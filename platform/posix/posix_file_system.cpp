@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <map>
 #include <memory>
 
@@ -74,7 +75,7 @@ class PosixFileSystem final : public FileSystem {
     if (at.windows.names.empty()) {
       throw AppError(kErrPathFileAccess, path + ": a drive's root folder exists already");
     }
-    const FolderNameCache::Change change = resolver_.cache().BeginChange(at.host.folder);
+    const FolderNameCache::Change change = resolver_.cache().BeginChange(at.host.folder, at.host.folderMatched);
     if (::mkdir(at.host.path.c_str(), 0777) != 0) {
       const int error = errno;
       // EEXIST is 58 elsewhere; creating a folder that exists is 75, as
@@ -92,7 +93,7 @@ class PosixFileSystem final : public FileSystem {
       throw AppError(kErrPathFileAccess, destination + ": not a file name");
     }
     KeepCaseVariantsApart(from, to);
-    const FolderNameCache::Change change = resolver_.cache().BeginChange(to.host.folder);
+    const FolderNameCache::Change change = resolver_.cache().BeginChange(to.host.folder, to.host.folderMatched);
     try {
       CopyHostFile(from.host.path, to.host.path, methods_);
     } catch (const AppError& error) {
@@ -143,6 +144,17 @@ class PosixFileSystem final : public FileSystem {
            ::access(drive.hostRoot.c_str(), R_OK | X_OK) == 0;
   }
 
+  // A drive found ready is taken as ready for a moment without looking
+  // again: a tree copy asks for every file. A drive gone meanwhile still
+  // shows, as the failure of the call is checked again (Fail).
+  void RequireDriveReady(const DriveMapping& drive, const std::string& path) {
+    const auto now = std::chrono::steady_clock::now();
+    auto& until = readyUntil_[drive.letter];
+    if (now < until) return;
+    if (!DriveReady(drive)) throw About(path, DriveNotReady(drive));
+    until = now + std::chrono::seconds(1);
+  }
+
   static AppError DriveNotReady(const DriveMapping& drive) {
     return AppError(kErrDiskNotReady, std::string("drive ") + drive.letter + ": \"" + drive.hostRoot +
                                           "\" is missing or cannot be read");
@@ -167,7 +179,7 @@ class PosixFileSystem final : public FileSystem {
     at.windows = ParseWindowsPath(path, relativeAllowed ? current : CurrentFolderOf{});
     at.drive = DriveOf(at.windows.drive);
     if (at.drive == nullptr) throw AppError(kErrPathNotFound, path + ": there is no such drive");
-    if (!DriveReady(*at.drive)) throw About(path, DriveNotReady(*at.drive));
+    RequireDriveReady(*at.drive, path);
     try {
       at.host = resolver_.Resolve(at.drive->hostRoot, at.windows.names);
     } catch (const AppError& error) {
@@ -206,6 +218,7 @@ class PosixFileSystem final : public FileSystem {
 
   DriveTable drives_;
   std::map<char, WindowsPath> current_;
+  std::map<char, std::chrono::steady_clock::time_point> readyUntil_;
   HostPathResolver resolver_;
   CopyMethods methods_;
   std::map<FindHandle, std::unique_ptr<FolderListing>> listings_;

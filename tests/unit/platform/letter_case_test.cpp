@@ -122,7 +122,7 @@ TEST(FolderNameCache, OurOwnAdditionsDoNotMakeItReadTheFolderAgain) {
   FolderNameCache cache;
   for (int i = 0; i < 50; ++i) {
     const std::string name = "foto" + std::to_string(i) + ".jpg";
-    EXPECT_TRUE(cache.Matches(folder, CaseKey(name)).empty());
+    EXPECT_EQ(cache.Matches(folder, CaseKey(name)), std::vector<std::string>{});
     const FolderNameCache::Change change = cache.BeginChange(folder);
     drives.WriteFile("C:\\" + name, "x");
     cache.EndChange(change, name);
@@ -136,12 +136,13 @@ TEST(FolderNameCache, AFolderChangedByAnotherProgramIsReadAgain) {
   const std::string folder = drives.AddDrive('C');
   fs::last_write_time(folder, fs::file_time_type::clock::now() - std::chrono::hours(1));
   FolderNameCache cache;
-  EXPECT_TRUE(cache.Matches(folder, CaseKey("A.TXT")).empty());
-  EXPECT_TRUE(cache.Matches(folder, CaseKey("A.TXT")).empty());
+  EXPECT_EQ(cache.Matches(folder, CaseKey("A.TXT")), std::vector<std::string>{});
+  EXPECT_EQ(cache.Matches(folder, CaseKey("A.TXT")), std::vector<std::string>{});
   EXPECT_EQ(cache.reads(), 1u);  // settled and unchanged: read once
   drives.WriteFile("C:\\a.txt", "theirs");
   EXPECT_EQ(cache.Matches(folder, CaseKey("A.TXT")), std::vector<std::string>{"a.txt"});
   EXPECT_EQ(cache.reads(), 2u);
+  EXPECT_EQ(cache.Matches(folder + "/nada", CaseKey("A.TXT")), std::nullopt);
 }
 
 }  // namespace
