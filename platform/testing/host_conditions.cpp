@@ -1,10 +1,12 @@
 #include "platform/testing/host_conditions.h"
 
 #include <sys/fsuid.h>
+#include <sys/resource.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <system_error>
 #include <vector>
 
@@ -28,6 +30,27 @@ OrdinaryUser::~OrdinaryUser() {
   if (!switched_) return;
   ::setfsuid(0);
   ::setfsgid(0);
+}
+
+// The limit's signal is ignored, so that the write fails with EFBIG instead
+// of ending the process.
+FileSizeLimit::FileSizeLimit(unsigned long long bytes) {
+  savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  savedSoft_ = limit.rlim_cur;
+  limit.rlim_cur = bytes;
+  if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+    throw std::system_error(errno, std::generic_category(), "setrlimit RLIMIT_FSIZE");
+  }
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  rlimit limit{};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  limit.rlim_cur = savedSoft_;
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, savedHandler_);
 }
 
 void SetExtendedAttribute(const std::string& hostPath, const std::string& name, const std::string& value) {

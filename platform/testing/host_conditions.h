@@ -23,6 +23,20 @@ class OrdinaryUser {
   bool switched_ = false;
 };
 
+// While alive, no file of this process may grow beyond `bytes`: a write
+// past it fails (EFBIG), as a full disk would fail it half-way.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(unsigned long long bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  unsigned long long savedSoft_ = 0;
+  void (*savedHandler_)(int) = nullptr;
+};
+
 // Sets (throws on failure) or reads an extended attribute of a host path.
 void SetExtendedAttribute(const std::string& hostPath, const std::string& name, const std::string& value);
 std::optional<std::string> ExtendedAttribute(const std::string& hostPath, const std::string& name);

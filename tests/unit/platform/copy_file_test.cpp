@@ -170,6 +170,20 @@ TEST(CopyWholeFileAsOrdinaryUser, AFolderThatMayNotBeWrittenIsPermissionDenied) 
             kErrPermissionDenied);
 }
 
+TEST_F(CopyWholeFile, AWriteFailingHalfWayLeavesTheDestinationAsItWas) {
+  drives_.WriteFile("C:\\grande.bin", std::string(200000, 'n'));
+  drives_.WriteFile("D:\\Copias\\grande.bin", "antigo");
+  {
+    testing::FileSizeLimit limit(65536);
+    EXPECT_EQ(ThrownNumber([&] { files_->CopyWholeFile("C:\\grande.bin", "D:\\Copias\\grande.bin"); }),
+              kErrPathFileAccess);  // EFBIG
+    EXPECT_NE(ThrownNumber([&] { files_->CopyWholeFile("C:\\grande.bin", "D:\\Copias\\nova.bin"); }), 0);
+  }
+  EXPECT_EQ(drives_.ReadFile("D:\\Copias\\grande.bin"), "antigo");
+  EXPECT_FALSE(fs::exists(Host("D:\\Copias\\nova.bin")));
+  // TearDown checks that no temporary file was left behind.
+}
+
 // A source whose reading fails half-way: the process's own memory file
 // fails with an I/O error at offset 0, after the temporary file exists.
 TEST(CopyWholeFileFromTheKernel, AReadErrorLeavesTheDestinationAsItWas) {

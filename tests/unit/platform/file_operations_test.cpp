@@ -53,6 +53,22 @@ TEST_F(FileOperations, AFloppyWithoutADiskIsNotReady) {
             kErrDiskNotReady);
 }
 
+TEST_F(FileOperations, APenDriveTakenOutDuringTheSessionIsNotReady) {
+  drives_.AddDrive('E');
+  drives_.WriteFile("E:\\Copias\\a.txt", "a");
+  const auto files = drives_.MakeFileSystem();
+  EXPECT_EQ(files->GetAttributes("E:\\Copias"), kAttrDirectory);
+  fs::remove_all(drives_.Host("E:\\"));
+  EXPECT_EQ(ThrownNumber([&] { files->GetAttributes("E:\\Copias"); }), kErrDiskNotReady);
+  EXPECT_EQ(ThrownNumber([&] { files->CreateFolder("E:\\Copias"); }), kErrDiskNotReady);
+  EXPECT_EQ(ThrownNumber([&] { files->CopyWholeFile("C:\\Tarvel\\vendrial.mdb", "E:\\v.mdb"); }),
+            kErrDiskNotReady);
+  FindData record;
+  EXPECT_EQ(files->FindFirstFileA("E:\\Copias\\*.*", &record), kInvalidHandle);
+  EXPECT_EQ(files->LastFindFailure().value_or(AppError(0)).number(), kErrDiskNotReady);
+  EXPECT_EQ(ThrownNumber([&] { files->CurrentFolder('E'); }), kErrDiskNotReady);
+}
+
 TEST_F(FileOperations, TheFailureNamesTheWindowsPathAndTheHostCause) {
   const std::string detail = testing::ThrownDetail([&] { files_->GetAttributes("C:\\Tarvel\\tarvel.ini"); });
   EXPECT_NE(detail.find("C:\\Tarvel\\tarvel.ini"), std::string::npos) << detail;
