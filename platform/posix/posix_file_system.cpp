@@ -97,7 +97,8 @@ class PosixFileSystem final : public FileSystem {
     try {
       CopyHostFile(from.host.path, to.host.path, methods_);
     } catch (const AppError& error) {
-      resolver_.cache().EndChange(change, to.host.name);
+      // No EndChange: nothing was added, and the temporary file came and
+      // went, so the folder's list is read again when next needed.
       for (const DriveMapping* drive : {from.drive, to.drive}) {
         if (!DriveReady(*drive)) throw About(source + " -> " + destination, DriveNotReady(*drive));
       }
