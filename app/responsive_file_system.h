@@ -24,9 +24,15 @@ class ResponsiveFileSystem final : public FileSystem {
     windows_.KeepResponsive();
     target_.CreateFolder(path);
   }
-  void CopyWholeFile(const std::string& source, const std::string& destination) override {
+  using FileSystem::CopyWholeFile;
+  void CopyWholeFile(const std::string& source, const std::string& destination,
+                     Durability durability) override {
     windows_.KeepResponsive();
-    target_.CopyWholeFile(source, destination);
+    target_.CopyWholeFile(source, destination, durability);
+  }
+  void FlushToDisk(const std::string& path) override {
+    windows_.KeepResponsive();
+    target_.FlushToDisk(path);
   }
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override {
     return target_.FindFirstFileA(pattern, record);

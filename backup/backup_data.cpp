@@ -48,6 +48,8 @@ void BackupData(OperationContext& context, const std::string& location, bool inc
     CopyPath(context.files, installation + "\\" + kPhotosFolder + "\\",
              backupSet + "\\" + kPhotosFolder);
   }
+  // Reported done only once it is on the disk.
+  context.files.FlushToDisk(backupSet);
   context.boxes.ShowMessage(
       "A cópia de segurança dos dados foi concluída com sucesso no seguinte local:\n" + folder +
           "\\" + stamp,

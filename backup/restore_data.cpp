@@ -86,6 +86,7 @@ void RestoreData(OperationContext& context, const std::string& location, bool in
     CopyPath(context.files, backupFolder + "\\" + kPhotosFolder + "\\",
              installation + "\\" + kPhotosFolder);
   }
+  context.files.FlushToDisk(installation);
   Inform(context, "Operação concluída",
          "A cópia de segurança foi recuperada com sucesso do seguinte local:\n" + location);
 }

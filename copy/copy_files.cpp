@@ -114,7 +114,7 @@ std::int32_t CopyFolderContents(FileSystem& files, const std::string& source,
         }
         subfolders.push_back(name);
       } else if (name != "Thumbs.db") {
-        files.CopyWholeFile(source + name, destination + name);
+        files.CopyWholeFile(source + name, destination + name, Durability::kAtFlush);
       }
     } while (files.FindNextFileA(handle, &record) != 0);
     if (auto failure = files.LastFindFailure()) throw *failure;

@@ -37,6 +37,17 @@ struct FindData {
 using FindHandle = std::intptr_t;
 constexpr FindHandle kInvalidHandle = -1;
 
+// When a copy must be safe from a power cut. Either way the destination's
+// final name appears only with the whole content.
+enum class Durability {
+  // A replaced file is on the disk before the call returns: for files whose
+  // loss nothing else would make good, the database and the options file.
+  kNow,
+  // On the disk after the next FlushToDisk of its file system: for the many
+  // files of a tree, where a flush per file would cost more than the copy.
+  kAtFlush,
+};
+
 // One drive of the drive list.
 struct DriveInfo {
   char letter = 'C';  // upper case
@@ -62,7 +73,17 @@ class FileSystem {
   // Copies one whole file to the full destination path, replacing an
   // existing file. The destination's final name appears only with the whole
   // content: on failure the destination is as it was before the call.
-  virtual void CopyWholeFile(const std::string& source, const std::string& destination) = 0;
+  // Refuses (70) a source or an existing destination that another program
+  // has open for writing, as Windows refuses to share it.
+  virtual void CopyWholeFile(const std::string& source, const std::string& destination,
+                             Durability durability) = 0;
+  void CopyWholeFile(const std::string& source, const std::string& destination) {
+    CopyWholeFile(source, destination, Durability::kNow);
+  }
+
+  // Makes every copy made so far on the file system holding path durable;
+  // an operation calls it before it reports success.
+  virtual void FlushToDisk(const std::string& path) = 0;
 
   // Starts a listing of the entries matching pattern ("<folder>\*.*"),
   // fills *record with the first and returns a handle; kInvalidHandle when

@@ -229,7 +229,8 @@ void FlushFolder(const std::string& folder) {
 
 // --- CopyHostFile -----------------------------------------------------------
 
-bool CopyHostFile(const std::string& source, const std::string& requestedDestination, CopyMethods& methods) {
+bool CopyHostFile(const std::string& source, const std::string& requestedDestination, bool durableReplace,
+                  CopyMethods& methods) {
   // O_NONBLOCK: opening a FIFO must not hang the copy (a regular file's
   // reads ignore the flag).
   FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
@@ -239,6 +240,10 @@ bool CopyHostFile(const std::string& source, const std::string& requestedDestina
   if (S_ISDIR(sourceStat.st_mode)) throw HostErrorNumbered(kErrPermissionDenied, EISDIR, "open", source);
   if (!S_ISREG(sourceStat.st_mode)) {
     throw AppError(kErrPathFileAccess, "copy \"" + source + "\": not a plain file");
+  }
+  // A copy of a file in the middle of being written is no copy at all.
+  if (methods.openFiles.OpenForWritingElsewhere(sourceStat.st_dev, sourceStat.st_ino)) {
+    throw AppError(kErrPermissionDenied, "copy \"" + source + "\": another program is writing to it");
   }
 
   // A destination that is a link to a file: the file it leads to is replaced
@@ -275,6 +280,11 @@ bool CopyHostFile(const std::string& source, const std::string& requestedDestina
     if (!S_ISREG(destinationStat.st_mode)) {
       throw AppError(kErrPathFileAccess, "replace \"" + destination + "\": not a plain file");
     }
+    // The program holding it would go on writing into the replaced file.
+    if (methods.openFiles.OpenForWritingElsewhere(destinationStat.st_dev, destinationStat.st_ino)) {
+      throw AppError(kErrPermissionDenied,
+                     "replace \"" + destination + "\": another program has it open for writing");
+    }
   }
 
   const std::string folder = FolderOf(destination);
@@ -283,10 +293,11 @@ bool CopyHostFile(const std::string& source, const std::string& requestedDestina
   if (::fstat(out.fd(), &outStat) != 0) throw HostError(errno, "examine", out.path());
   CopyContent(in.get(), sourceStat, out, outStat.st_dev, source, methods);
   KeepMetadata(in.get(), sourceStat, out);
-  if (exists && ::fsync(out.fd()) != 0) throw HostError(errno, "write", out.path());
+  const bool flush = exists && durableReplace;
+  if (flush && ::fsync(out.fd()) != 0) throw HostError(errno, "write", out.path());
   out.Close();
   out.RenameTo(destination);
-  if (exists) FlushFolder(folder);
+  if (flush) FlushFolder(folder);
   return exists;
 }
 

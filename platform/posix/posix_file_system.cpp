@@ -2,6 +2,7 @@
 // the host; the operations on one path; copying; listing; the drives.
 #include "platform/posix/posix_file_system.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,7 +87,9 @@ class PosixFileSystem final : public FileSystem {
     resolver_.cache().EndChange(change, at.host.name);
   }
 
-  void CopyWholeFile(const std::string& source, const std::string& destination) override {
+  using FileSystem::CopyWholeFile;
+  void CopyWholeFile(const std::string& source, const std::string& destination,
+                     Durability durability) override {
     const Located from = Locate(source);
     Located to = Locate(destination);
     if (to.windows.names.empty() || to.windows.folderOnly) {
@@ -95,7 +98,7 @@ class PosixFileSystem final : public FileSystem {
     KeepCaseVariantsApart(from, to);
     const FolderNameCache::Change change = resolver_.cache().BeginChange(to.host.folder, to.host.folderMatched);
     try {
-      CopyHostFile(from.host.path, to.host.path, methods_);
+      CopyHostFile(from.host.path, to.host.path, durability == Durability::kNow, methods_);
     } catch (const AppError& error) {
       // No EndChange: nothing was added, and the temporary file came and
       // went, so the folder's list is read again when next needed.
@@ -109,6 +112,17 @@ class PosixFileSystem final : public FileSystem {
 
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override;
   int FindNextFileA(FindHandle handle, FindData* record) override;
+
+  void FlushToDisk(const std::string& path) override {
+    const Located at = Locate(path);
+    const std::string host = FolderOnlyHostPath(at);
+    const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) Fail(path, at.drive, HostError(errno, "open", host));
+    const int flushed = ::syncfs(fd);
+    const int error = errno;
+    ::close(fd);
+    if (flushed != 0) Fail(path, at.drive, HostError(error, "write to the disk", host));
+  }
   void FindClose(FindHandle handle) override { listings_.erase(handle); }
   std::optional<AppError> LastFindFailure() const override { return lastFindFailure_; }
 
@@ -278,8 +292,15 @@ FindHandle PosixFileSystem::FindFirstFileA(const std::string& pattern, FindData*
 
 int PosixFileSystem::FindNextFileA(FindHandle handle, FindData* record) {
   const auto it = listings_.find(handle);
+  lastFindFailure_.reset();
   if (it == listings_.end()) return 0;
-  return it->second->Next(record) ? 1 : 0;
+  // A listing that breaks off must not pass for a complete one.
+  try {
+    return it->second->Next(record) ? 1 : 0;
+  } catch (const AppError& error) {
+    lastFindFailure_ = error;
+    return 0;
+  }
 }
 
 }  // namespace

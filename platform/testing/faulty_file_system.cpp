@@ -37,9 +37,15 @@ void FaultyFileSystem::CreateFolder(const std::string& path) {
   target_.CreateFolder(path);
 }
 
-void FaultyFileSystem::CopyWholeFile(const std::string& source, const std::string& destination) {
+void FaultyFileSystem::CopyWholeFile(const std::string& source, const std::string& destination,
+                                     Durability durability) {
   if (auto error = Step(FsOp::CopyWholeFile)) throw *error;
-  target_.CopyWholeFile(source, destination);
+  target_.CopyWholeFile(source, destination, durability);
+}
+
+void FaultyFileSystem::FlushToDisk(const std::string& path) {
+  if (auto error = Step(FsOp::FlushToDisk)) throw *error;
+  target_.FlushToDisk(path);
 }
 
 FindHandle FaultyFileSystem::FindFirstFileA(const std::string& pattern, FindData* record) {

@@ -18,6 +18,7 @@ enum class FsOp {
   CopyWholeFile,
   FindFirst,
   FindNext,
+  FlushToDisk,
   kCount,
 };
 
@@ -42,7 +43,10 @@ class FaultyFileSystem final : public FileSystem {
   std::uint32_t GetAttributes(const std::string& path) override;
   bool OrdinaryFileExists(const std::string& path) override;
   void CreateFolder(const std::string& path) override;
-  void CopyWholeFile(const std::string& source, const std::string& destination) override;
+  using FileSystem::CopyWholeFile;
+  void CopyWholeFile(const std::string& source, const std::string& destination,
+                     Durability durability) override;
+  void FlushToDisk(const std::string& path) override;
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override;
   int FindNextFileA(FindHandle handle, FindData* record) override;
   void FindClose(FindHandle handle) override;

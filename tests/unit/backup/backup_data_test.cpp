@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "backup/backup_set.h"
+#include "platform/testing/faulty_file_system.h"
 #include "tests/unit/backup/operation_fixture.h"
 
 namespace bt {
@@ -183,6 +184,18 @@ TEST_F(BackupDataTest, ALocationInsideThePhotoFolderIsRefusedBeforeAnythingIsCre
   BackupData(context, "C:\\Tarvel\\Fotos\\2009", false);
   EXPECT_EQ(drives_.ReadFile("C:\\Tarvel\\Fotos\\2009\\20090117_130904\\vendrial.mdb"),
             "banco original");
+}
+
+TEST_F(BackupDataTest, ABackupThatCannotReachTheDiskIsNotReportedDone) {
+  MakeInstallation();
+  drives_.MakeFolder("D:\\Copias");
+  testing::FaultyFileSystem faulty(*files_);
+  faulty.FailOn(testing::FsOp::FlushToDisk, 1, AppError(kErrDeviceIo, "D:\\Copias"));
+  OperationContext context{faulty, clock_, boxes_, [this] { return installation_; }};
+
+  EXPECT_THROW(BackupData(context, "D:\\Copias", true), AppError);
+
+  EXPECT_TRUE(boxes_.shown.empty());
 }
 
 }  // namespace

@@ -140,7 +140,8 @@ class ManySubfolders final : public FileSystem {
   std::uint32_t GetAttributes(const std::string&) override { return kAttrDirectory; }
   bool OrdinaryFileExists(const std::string&) override { return false; }
   void CreateFolder(const std::string&) override { ++created; }
-  void CopyWholeFile(const std::string&, const std::string&) override {}
+  void CopyWholeFile(const std::string&, const std::string&, Durability) override {}
+  void FlushToDisk(const std::string&) override {}
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override {
     if (pattern != "C:\\Muitas\\*.*") return kInvalidHandle;  // subfolders are empty
     next_ = 0;

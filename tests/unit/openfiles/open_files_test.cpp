@@ -1,11 +1,11 @@
 // Finding another process that writes to a file, as a running Tarvel writes
 // to its database.
 #include "platform/posix/open_files.h"
+#include "platform/testing/file_holder.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -31,39 +31,10 @@ struct TempFile {
   }
 };
 
-// A child process that holds the file open with `flags` until killed.
-class Holder {
- public:
-  Holder(const std::string& path, int flags) {
-    int ready[2];
-    EXPECT_EQ(pipe(ready), 0);
-    pid_ = fork();
-    if (pid_ == 0) {
-      int fd = open(path.c_str(), flags);
-      char ok = fd >= 0 ? '1' : '0';
-      (void)!write(ready[1], &ok, 1);
-      pause();
-      _exit(0);
-    }
-    char ok = 0;
-    EXPECT_EQ(read(ready[0], &ok, 1), 1);
-    EXPECT_EQ(ok, '1');
-    close(ready[0]);
-    close(ready[1]);
-  }
-  ~Holder() {
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
-
- private:
-  pid_t pid_;
-};
-
 TEST(OpenFilesMonitor, SeesAnotherProcessWritingButNotOneOnlyReading) {
   TempFile written, read;
-  Holder writer(written.path, O_RDWR);
-  Holder reader(read.path, O_RDONLY);
+  testing::FileHolder writer(written.path, O_RDWR);
+  testing::FileHolder reader(read.path, O_RDONLY);
   OpenFilesMonitor monitor(std::chrono::milliseconds(0));
 
   EXPECT_TRUE(monitor.OpenForWritingElsewhere(written.Id().first, written.Id().second));
@@ -76,7 +47,7 @@ TEST(OpenFilesMonitor, IgnoresThisProcessAndForgetsAWriterThatEnded) {
   OpenFilesMonitor monitor(std::chrono::milliseconds(0));
   EXPECT_FALSE(monitor.OpenForWritingElsewhere(file.Id().first, file.Id().second));
   {
-    Holder writer(file.path, O_WRONLY | O_APPEND);
+    testing::FileHolder writer(file.path, O_WRONLY | O_APPEND);
     EXPECT_TRUE(monitor.OpenForWritingElsewhere(file.Id().first, file.Id().second));
   }
   EXPECT_FALSE(monitor.OpenForWritingElsewhere(file.Id().first, file.Id().second));
