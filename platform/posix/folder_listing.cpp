@@ -31,8 +31,11 @@ FolderListing::FolderListing(std::string hostFolder) : hostFolder_(std::move(hos
 std::unique_ptr<FolderListing> FolderListing::All(const std::string& hostFolder) {
   std::unique_ptr<FolderListing> listing(new FolderListing(hostFolder));
   listing->names_ = {".", ".."};
+  listing->mayBeLink_ = {false, false};
   listing->ReadNames();
-  listing->NoteAncestors();
+  struct stat st {};
+  if (stat(hostFolder.c_str(), &st) != 0) throw FolderError(errno, hostFolder);
+  listing->device_ = st.st_dev;
   return listing;
 }
 
@@ -41,8 +44,11 @@ std::unique_ptr<FolderListing> FolderListing::One(const std::string& hostFolder,
   struct stat st {};
   if (stat(hostFolder.c_str(), &st) != 0) throw FolderError(errno, hostFolder);
   if (!S_ISDIR(st.st_mode)) throw FolderError(ENOTDIR, hostFolder);
-  if (!IsTemporaryCopyName(hostName)) listing->names_ = {hostName};
-  listing->NoteAncestors();
+  if (!IsTemporaryCopyName(hostName)) {
+    listing->names_ = {hostName};
+    listing->mayBeLink_ = {true};
+  }
+  listing->device_ = st.st_dev;
   return listing;
 }
 
@@ -56,6 +62,7 @@ void FolderListing::ReadNames() {
     const std::string_view name = entry->d_name;
     if (name == "." || name == ".." || IsTemporaryCopyName(name)) continue;
     names_.emplace_back(name);
+    mayBeLink_.push_back(entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN);
   }
   const int readError = errno;
   closedir(dir);
@@ -66,6 +73,7 @@ void FolderListing::ReadNames() {
 // them (through links as written, not as resolved): a tree copy descends
 // along the same way.
 void FolderListing::NoteAncestors() {
+  ancestorsNoted_ = true;
   std::string prefix;
   std::size_t pos = 0;
   while (pos != std::string::npos) {
@@ -78,13 +86,15 @@ void FolderListing::NoteAncestors() {
   if (stat("/", &root) == 0) ancestors_.emplace_back(root.st_dev, root.st_ino);
 }
 
-bool FolderListing::LeadsBack(const struct stat& st) const {
+bool FolderListing::LeadsBack(const struct stat& st) {
+  if (!ancestorsNoted_) NoteAncestors();
   return std::find(ancestors_.begin(), ancestors_.end(), std::make_pair(st.st_dev, st.st_ino)) !=
          ancestors_.end();
 }
 
 bool FolderListing::Next(FindData* record) {
   while (next_ < names_.size()) {
+    const bool mayBeLink = mayBeLink_[next_];
     const std::string& name = names_[next_++];
     const bool dots = name == "." || name == "..";
     const std::string path = name == "." ? hostFolder_ : JoinHostPath(hostFolder_, name);
@@ -99,7 +109,9 @@ bool FolderListing::Next(FindData* record) {
         throw HostError(statError, "examine", path);
       }
     }
-    if (!dots && S_ISDIR(st.st_mode) && LeadsBack(st)) continue;
+    // Only a link or a mount point can lead back up the tree.
+    const bool mayLeadBack = mayBeLink || st.st_dev != device_;
+    if (!dots && S_ISDIR(st.st_mode) && mayLeadBack && LeadsBack(st)) continue;
 
     const std::string windowsName = HostNameToWindows(name);
     if (windowsName.size() >= kFindNameBytes) {

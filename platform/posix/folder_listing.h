@@ -39,11 +39,17 @@ class FolderListing {
   explicit FolderListing(std::string hostFolder);
   void ReadNames();
   void NoteAncestors();
-  bool LeadsBack(const struct stat& st) const;
+  bool LeadsBack(const struct stat& st);
 
   std::string hostFolder_;
   std::vector<std::string> names_;
+  // Per name: it may be a symbolic link (or the host did not say).
+  std::vector<bool> mayBeLink_;
   std::size_t next_ = 0;
+  dev_t device_ = 0;  // the listed folder's
+  // Noted only when a link or a mount point is met: in a deep tree, noting
+  // every ancestor for every listing would cost more than the copy.
+  bool ancestorsNoted_ = false;
   std::vector<std::pair<dev_t, ino_t>> ancestors_;
 };
 
