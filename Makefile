@@ -4,7 +4,7 @@ ASAN_BUILD  ?= build-asan
 JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps build run test test-unit test-asan clean screenshots
+.PHONY: deps build run test test-unit test-asan clean screenshots stress fuzz bench
 
 deps:
 	@scripts/install-deps.sh
@@ -29,6 +29,18 @@ test-asan: deps
 	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBT_SANITIZE=ON -DBT_WITH_QT=OFF $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -L unit
+
+# The long reliability runs: every failure point, many kill points.
+stress: build
+	scripts/stress.sh $(BUILD)
+
+# Fuzzes the registry reader for FUZZ_SECONDS (default 60).
+fuzz: deps
+	scripts/fuzz.sh
+
+# Copy speed against cp and rsync in the same run; writes bench/results.md.
+bench: build
+	bench/run.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
