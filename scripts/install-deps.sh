@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev libgl-dev
   xvfb xauth xdotool x11-apps fonts-dejavu-core
   fonts-liberation2 netpbm
+  xclip libfaketime
 )
 
 missing=()

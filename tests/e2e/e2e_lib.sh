@@ -1,0 +1,386 @@
+# Shared steps of the end-to-end tests: the real BackupTarvel on a virtual
+# screen of its own, a Wine prefix made for the test, and a person at the
+# keyboard. Sourced by the *_test.sh scripts; the program is their $1.
+#
+# Sections: set-up and clean-up; failures; the prefix and the installation;
+# the program; message boxes; checks on disk.
+#
+# Every wait has a deadline, and a failure names the step it happened in,
+# shows the program's output and the windows on the screen, and leaves a
+# screenshot beside the test's working folder.
+
+set -Eeuo pipefail
+
+# ---------------------------------------------------------------- set-up
+
+readonly E2E_MAIN_TITLE='Aplicativo de Backup do Tarvel 2.0'
+readonly E2E_NAME=$(basename "$0" .sh)
+
+e2e_program=${1:?usage: $0 PATH_TO_BackupTarvel}
+e2e_work=
+e2e_xvfb=
+e2e_app=
+e2e_main_window=
+e2e_step='set-up'
+e2e_started=$(date +%s.%N)
+
+e2e_cleanup() {
+  local status=$?
+  trap - EXIT ERR
+  if [ -n "$e2e_app" ]; then kill "$e2e_app" 2>/dev/null || true; fi
+  if [ -n "$e2e_xvfb" ]; then kill "$e2e_xvfb" 2>/dev/null || true; fi
+  wait 2>/dev/null || true
+  if [ -n "$e2e_work" ]; then rm -rf "$e2e_work"; fi
+  exit "$status"
+}
+trap e2e_cleanup EXIT
+trap 'exit 143' TERM INT HUP
+trap 'fail "command failed (line $LINENO): $BASH_COMMAND"' ERR
+
+# A new step of the story; failures name the last one begun.
+step() {
+  e2e_step=$*
+  printf '%s: %s\n' "$E2E_NAME" "$e2e_step"
+}
+
+require_tools() {
+  local tool
+  for tool in "$@"; do
+    command -v "$tool" >/dev/null ||
+      fail "the tool $tool is missing (scripts/install-deps.sh installs it)"
+  done
+}
+
+# Starts a virtual screen that no other test shares: Xvfb picks a free
+# display number itself and reports it, so parallel runs never collide.
+# Without -noreset the server resets whenever its last client leaves, and a
+# program started in that moment cannot connect.
+e2e_setup() {
+  require_tools Xvfb xdotool xclip xwd xwdtopnm pnmtopng cmp
+  [ -x "$e2e_program" ] || fail "no program at $e2e_program"
+  rm -f "$PWD/$E2E_NAME-failure.png"
+  e2e_work=$(mktemp -d "${TMPDIR:-/tmp}/bt-e2e.XXXXXX")
+  mkdir -p "$e2e_work/home" "$e2e_work/runtime"
+  chmod 700 "$e2e_work/runtime"
+
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset \
+    3>"$e2e_work/display" >"$e2e_work/xvfb.log" 2>&1 &
+  e2e_xvfb=$!
+  local tries
+  for tries in $(seq 200); do
+    [ -s "$e2e_work/display" ] && break
+    kill -0 "$e2e_xvfb" 2>/dev/null || fail "Xvfb did not start: $(cat "$e2e_work/xvfb.log")"
+    sleep 0.05
+  done
+  [ -s "$e2e_work/display" ] || fail "Xvfb reported no display within 10 s"
+  export DISPLAY=":$(head -n1 "$e2e_work/display")"
+  unset WAYLAND_DISPLAY QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME DBUS_SESSION_BUS_ADDRESS
+}
+
+# -------------------------------------------------------------- failures
+
+fail() {
+  trap - ERR
+  printf '\n%s FAILED in step "%s":\n  %s\n' "$E2E_NAME" "$e2e_step" "$*" >&2
+  if [ -n "${DISPLAY:-}" ] && [ -n "$e2e_xvfb" ]; then
+    printf 'Windows on the screen:\n' >&2
+    local window
+    for window in $(visible_windows); do
+      printf '  %s "%s"\n' "$window" "$(xdotool getwindowname "$window" 2>/dev/null)" >&2
+    done
+    local shot="$PWD/$E2E_NAME-failure.png"
+    if xwd -root -silent 2>/dev/null | xwdtopnm 2>/dev/null | pnmtopng >"$shot" 2>/dev/null; then
+      printf 'Screenshot: %s\n' "$shot" >&2
+    fi
+  fi
+  if [ -n "$e2e_work" ] && [ -s "$e2e_work/program.log" ]; then
+    printf 'Output of the program:\n' >&2
+    sed 's/^/  | /' "$e2e_work/program.log" >&2
+  fi
+  exit 1
+}
+
+# Polls a command until it succeeds; false after the deadline (seconds).
+poll() {
+  local seconds=$1
+  shift
+  local deadline
+  deadline=$(($(date +%s%N) + seconds * 1000000000))
+  until "$@"; do
+    [ "$(date +%s%N)" -lt "$deadline" ] || return 1
+    sleep 0.05
+  done
+}
+
+finish() {
+  local elapsed
+  elapsed=$(awk -v a="$e2e_started" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }')
+  printf '%s: passed in %s s\n' "$E2E_NAME" "$elapsed"
+}
+
+# ------------------------------------------------ prefix and installation
+
+# A 64-bit Wine prefix with C: on its drive_c and Z: on "/", whose registry
+# names C:\Tarvel as the installation folder. Sets $prefix, $drive_c,
+# $install and $copias (the backup location, C:\Copias).
+make_prefix() {
+  prefix=$e2e_work/prefix
+  drive_c=$prefix/drive_c
+  install=$drive_c/Tarvel
+  copias=$drive_c/Copias
+  mkdir -p "$prefix/dosdevices" "$install" "$copias"
+  ln -s ../drive_c "$prefix/dosdevices/c:"
+  ln -s / "$prefix/dosdevices/z:"
+  # Wine's own format; the 32-bit program's key lives in the 32-bit view.
+  cat >"$prefix/system.reg" <<'REG'
+WINE REGISTRY Version 2
+;; All keys relative to REGISTRY\\Machine
+
+#arch=win64
+
+[Software\\Wow6432Node\\KESTAL\\Tarvel\\2.0] 1796736792
+#time=1dd8718ac39b1a8
+"Path"="C:\\Tarvel"
+REG
+}
+
+# Writes $2 random bytes to the file $1 (every byte value can occur).
+random_file() {
+  mkdir -p "$(dirname "$1")"
+  head -c "$2" /dev/urandom >"$1"
+}
+
+# The data of Tarvel 2.0: database, options and a photo tree with a
+# subfolder, names with spaces and accents, and the thumbnail caches that
+# Windows leaves in photo folders.
+make_installation() {
+  random_file "$install/vendrial.mdb" 196608
+  printf '[Geral]\r\nEmpresa=Padaria Central\r\nImpressora=LPT1\r\n' >"$install/tarvel.ini"
+  random_file "$install/Fotos/loja.jpg" 20000
+  random_file "$install/Fotos/Thumbs.db" 3000
+  random_file "$install/Fotos/Clientes/cliente 01.jpg" 15000
+  random_file "$install/Fotos/Clientes/Thumbs.db" 2000
+  random_file "$install/Fotos/Produtos/pão de queijo.jpg" 12000
+}
+
+# ------------------------------------------------------------ the program
+
+visible_windows() {
+  xdotool search --onlyvisible --name '.' 2>/dev/null || true
+}
+
+main_window_shown() {
+  e2e_main_window=$(xdotool search --onlyvisible --name "^$E2E_MAIN_TITLE\$" 2>/dev/null | head -n1)
+  [ -n "$e2e_main_window" ]
+}
+
+program_running() {
+  local state
+  state=$(awk '{ print $3 }' "/proc/$e2e_app/stat" 2>/dev/null) || return 1
+  [ "$state" != Z ]
+}
+
+# Starts BackupTarvel with its working folder $1 (a host folder) and waits
+# for its window. Extra arguments are NAME=VALUE settings for its
+# environment. The keyboard focus is then on the drive list.
+start_program() {
+  local folder=$1
+  shift
+  [ -z "$e2e_app" ] || fail "the program is running already"
+  (
+    cd "$folder"
+    exec env HOME="$e2e_work/home" XDG_RUNTIME_DIR="$e2e_work/runtime" WINEPREFIX="$prefix" \
+      TZ=UTC LC_ALL=C.UTF-8 "$@" "$e2e_program"
+  ) >"$e2e_work/program.log" 2>&1 &
+  e2e_app=$!
+  poll 20 eval 'main_window_shown || ! program_running' ||
+    fail "the main window did not appear within 20 s"
+  program_running || fail "the program ended at start-up"
+  focus_window "$e2e_main_window"
+}
+
+# Gives the keyboard focus to a window. A desktop's window manager does this
+# when a window opens or a box closes; the virtual screen has none.
+focus_window() {
+  timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null ||
+    fail "could not give the keyboard focus to window $1"
+}
+
+# Keys as xdotool names them, pressed one after another.
+press() {
+  xdotool key --delay 40 "$@"
+}
+
+# Alt+R presses Sai&r: the program must end at once with status 0. Any box
+# still open would block it, so none may be.
+exit_program() {
+  no_box_open
+  press alt+r
+  poll 10 eval '! program_running' || fail "the program did not end within 10 s of Alt+R"
+  local status=0
+  wait "$e2e_app" || status=$?
+  e2e_app=
+  [ "$status" -eq 0 ] || fail "the program ended with status $status, not 0"
+}
+
+# ---------------------------------------------------------- message boxes
+
+# The windows on the screen other than the main window, as "id<TAB>title".
+other_windows() {
+  local window
+  for window in $(visible_windows); do
+    [ "$window" = "$e2e_main_window" ] && continue
+    printf '%s\t%s\n' "$window" "$(xdotool getwindowname "$window" 2>/dev/null)"
+  done
+}
+
+no_box_open() {
+  local others
+  others=$(other_windows)
+  [ -z "$others" ] || fail "a window is open that nobody expected: $others$(describe_box "${others%%$'\t'*}")"
+}
+
+# What a box says, for failure messages (empty when it cannot be read).
+describe_box() {
+  local text
+  text=$(copy_box_text "$1" '' 2>/dev/null) || return 0
+  printf '\n  its text: %s' "$text"
+}
+
+# The clipboard as the box copied it (Ctrl+C), lines without their CR.
+read_clipboard() {
+  timeout 3 xclip -o -selection clipboard 2>/dev/null | tr -d '\r'
+}
+
+# The text part of a copied box: between its second and third rule lines.
+clipboard_section() {
+  awk -v want="$1" '/^-+$/ { part++; next } part == want'
+}
+
+# Presses Ctrl+C on box $1 and prints the text it copied; with a title $2,
+# waits until the clipboard holds a box of that title.
+copy_box_text() {
+  local box=$1 title=$2 copied
+  focus_window "$box"
+  press ctrl+c
+  local deadline=$(($(date +%s) + 5))
+  while :; do
+    copied=$(read_clipboard || true)
+    if [ -n "$copied" ] && { [ -z "$title" ] || [ "$(clipboard_section 1 <<<"$copied")" = "$title" ]; }; then
+      clipboard_section 2 <<<"$copied"
+      return 0
+    fi
+    [ "$(date +%s)" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
+# Waits for the message box titled $1 and leaves the keyboard focus on it;
+# sets $box. Any other box appearing first fails the test with its text.
+expect_box() {
+  local title=$1 deadline others
+  box=
+  deadline=$(($(date +%s) + 15))
+  while :; do
+    others=$(other_windows)
+    if [ -n "$others" ]; then
+      local window=${others%%$'\t'*} name=${others#*$'\t'}
+      name=${name%%$'\n'*}
+      [ "$name" = "$title" ] ||
+        fail "expected the box \"$title\", but \"$name\" appeared$(describe_box "$window")"
+      box=$window
+      break
+    fi
+    program_running || fail "the program ended while the box \"$title\" was awaited"
+    [ "$(date +%s)" -lt "$deadline" ] || fail "the box \"$title\" did not appear within 15 s"
+    sleep 0.05
+  done
+  focus_window "$box"
+}
+
+# The text of the open box must be exactly $1 (lines joined by LF).
+box_says() {
+  local expected=$1 actual
+  actual=$(copy_box_text "$box" "$(xdotool getwindowname "$box")") ||
+    fail "could not copy the text of the box with Ctrl+C"
+  [ "$actual" = "$expected" ] ||
+    fail "the box says:"$'\n'"$actual"$'\n'"  instead of:"$'\n'"$expected"
+}
+
+# The text of the open box must contain $1.
+box_mentions() {
+  local actual
+  actual=$(copy_box_text "$box" "$(xdotool getwindowname "$box")") ||
+    fail "could not copy the text of the box with Ctrl+C"
+  [[ "$actual" == *"$1"* ]] || fail "the box does not mention \"$1\"; it says:"$'\n'"$actual"
+}
+
+box_open() {
+  other_windows | cut -f1 | grep -qx "$1"
+}
+
+# Answers the open box with the keys given (Return takes its default
+# button) and waits until it has closed; the focus goes back to the main
+# window, as a desktop would give it.
+answer_box() {
+  press "$@"
+  poll 10 eval '! box_open "$box"' || fail "the box did not close after pressing $*"
+  program_running || fail "the program ended after the box was answered"
+  focus_window "$e2e_main_window"
+}
+
+# ---------------------------------------------------------- checks on disk
+
+# The entries below folder $1, one per line as "f path" or "d path", sorted;
+# "Thumbs.db" files are left out when $2 is "without-thumbs".
+tree_listing() {
+  (cd "$1" && find . -mindepth 1 -printf '%y %P\n') |
+    if [ "${2-}" = without-thumbs ]; then grep -Ev '^f (.*/)?Thumbs\.db$' || true; else cat; fi |
+    LC_ALL=C sort
+}
+
+# Folder $2 holds exactly the entries of folder $1, file for file byte for
+# byte; with "without-thumbs", $1's Thumbs.db files are not expected in $2.
+same_tree() {
+  local expected actual path
+  expected=$(tree_listing "$1" "${3-}")
+  actual=$(tree_listing "$2")
+  [ "$expected" = "$actual" ] ||
+    fail "$2 does not hold what $1 holds:"$'\n'"$(diff <(echo "$expected") <(echo "$actual") || true)"
+  while read -r kind path; do
+    [ "$kind" = f ] || continue
+    cmp -s "$1/$path" "$2/$path" || fail "$2/$path differs from $1/$path"
+  done <<<"$expected"
+}
+
+same_file() {
+  cmp -s "$1" "$2" || fail "$2 is not a byte-for-byte copy of $1"
+}
+
+different_file() {
+  ! cmp -s "$1" "$2" || fail "$2 is still the same as $1"
+}
+
+# A copy of a folder as it is now, to compare with later.
+snapshot() {
+  rm -rf "$2"
+  cp -a "$1" "$2"
+}
+
+# The backup sets under C:\Copias, oldest first, one name per line.
+backup_sets() {
+  (cd "$copias" && find . -mindepth 1 -maxdepth 1 -type d -printf '%P\n') | LC_ALL=C sort
+}
+
+# The current second as a backup set is named after it (the program runs
+# with TZ=UTC, and so does this).
+stamp_now() {
+  TZ=UTC date +%Y%m%d_%H%M%S
+}
+
+# Waits until the clock has left the second $1, so that a backup made now
+# gets a new set folder.
+next_second_after() {
+  local left_second=$1
+  poll 3 eval '[ "$(stamp_now)" != "$left_second" ]' || fail "the clock did not move on from $1"
+}
