@@ -11,11 +11,6 @@ e2e_setup
 make_prefix
 make_installation
 
-# The set that appeared under C:\Copias since the listing $1 was taken.
-new_set() {
-  comm -13 <(echo "$1") <(backup_sets)
-}
-
 # The set is named after a second between $2 and $3.
 named_after_its_second() {
   [[ "$1" =~ ^[0-9]{8}_[0-9]{6}$ ]] || fail "the set \"$1\" is not named yyyymmdd_hhnnss"
@@ -29,11 +24,10 @@ before=$(stamp_now)
 press Tab Tab space
 expect_box 'Operação concluída'
 after=$(stamp_now)
-first=$(new_set '')
-[ -n "$first" ] && [ "$(wc -l <<<"$first")" -eq 1 ] ||
-  fail "expected one new set under C:\\Copias, found: $(backup_sets | tr '\n' ' ')"
+find_new_set ''
+first=$new_set
 named_after_its_second "$first" "$before" "$after"
-box_says 'A cópia de segurança dos dados foi concluída com sucesso no seguinte local:'$'\n''C:\Copias\'"$first"
+box_says 'A cópia de segurança dos dados foi concluída com sucesso no seguinte local:'$'\n'"$COPIAS\\$first"
 answer_box Return
 
 step 'the first set holds the database alone, byte for byte'
@@ -53,11 +47,10 @@ before=$(stamp_now)
 press Tab Tab Tab Tab space shift+Tab shift+Tab space
 expect_box 'Operação concluída'
 after=$(stamp_now)
-second=$(new_set "$sets")
-[ -n "$second" ] && [ "$(wc -l <<<"$second")" -eq 1 ] ||
-  fail "expected one more set under C:\\Copias, found: $(backup_sets | tr '\n' ' ')"
+find_new_set "$sets"
+second=$new_set
 named_after_its_second "$second" "$before" "$after"
-box_says 'A cópia de segurança dos dados foi concluída com sucesso no seguinte local:'$'\n''C:\Copias\'"$second"
+box_says 'A cópia de segurança dos dados foi concluída com sucesso no seguinte local:'$'\n'"$COPIAS\\$second"
 answer_box Return
 
 step 'the second set holds database, options and photos, without Thumbs.db'
@@ -65,8 +58,9 @@ same_tree "$install" "$copias/$second" without-thumbs
 
 step 'the first set is untouched and the installation still holds its thumbnails'
 [ "$(tree_listing "$copias/$first")" = 'f vendrial.mdb' ] || fail "the first set changed"
-[ -f "$install/Fotos/Thumbs.db" ] && [ -f "$install/Fotos/Clientes/Thumbs.db" ] ||
-  fail "a Thumbs.db file went missing from the installation"
+for thumbs in "$install/Fotos/Thumbs.db" "$install/Fotos/Clientes/Thumbs.db"; do
+  [ -f "$thumbs" ] || fail "$thumbs went missing from the installation"
+done
 
 step 'Alt+R (Sai&r) ends the program'
 exit_program

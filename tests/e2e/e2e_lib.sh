@@ -14,7 +14,11 @@ set -Eeuo pipefail
 # ---------------------------------------------------------------- set-up
 
 readonly E2E_MAIN_TITLE='Aplicativo de Backup do Tarvel 2.0'
-readonly E2E_NAME=$(basename "$0" .sh)
+# The backup location of the tests as the program shows it.
+# shellcheck disable=SC2034  # used by the scripts that source this file
+readonly COPIAS='C:\Copias'
+E2E_NAME=$(basename "$0" .sh)
+readonly E2E_NAME
 
 e2e_program=${1:?usage: $0 PATH_TO_BackupTarvel}
 e2e_work=
@@ -66,14 +70,15 @@ e2e_setup() {
   Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset \
     3>"$e2e_work/display" >"$e2e_work/xvfb.log" 2>&1 &
   e2e_xvfb=$!
-  local tries
-  for tries in $(seq 200); do
+  local _
+  for _ in $(seq 200); do
     [ -s "$e2e_work/display" ] && break
     kill -0 "$e2e_xvfb" 2>/dev/null || fail "Xvfb did not start: $(cat "$e2e_work/xvfb.log")"
     sleep 0.05
   done
   [ -s "$e2e_work/display" ] || fail "Xvfb reported no display within 10 s"
-  export DISPLAY=":$(head -n1 "$e2e_work/display")"
+  DISPLAY=":$(head -n1 "$e2e_work/display")"
+  export DISPLAY
   unset WAYLAND_DISPLAY QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME DBUS_SESSION_BUS_ADDRESS
 }
 
@@ -180,6 +185,14 @@ program_running() {
   [ "$state" != Z ]
 }
 
+program_ended() {
+  ! program_running
+}
+
+window_or_end() {
+  main_window_shown || program_ended
+}
+
 # Starts BackupTarvel with its working folder $1 (a host folder) and waits
 # for its window. Extra arguments are NAME=VALUE settings for its
 # environment. The keyboard focus is then on the drive list.
@@ -193,7 +206,7 @@ start_program() {
       TZ=UTC LC_ALL=C.UTF-8 "$@" "$e2e_program"
   ) >"$e2e_work/program.log" 2>&1 &
   e2e_app=$!
-  poll 20 eval 'main_window_shown || ! program_running' ||
+  poll 20 window_or_end ||
     fail "the main window did not appear within 20 s"
   program_running || fail "the program ended at start-up"
   focus_window "$e2e_main_window"
@@ -216,7 +229,7 @@ press() {
 exit_program() {
   no_box_open
   press alt+r
-  poll 10 eval '! program_running' || fail "the program did not end within 10 s of Alt+R"
+  poll 10 program_ended || fail "the program did not end within 10 s of Alt+R"
   local status=0
   wait "$e2e_app" || status=$?
   e2e_app=
@@ -319,12 +332,16 @@ box_open() {
   other_windows | cut -f1 | grep -qx "$1"
 }
 
+box_closed() {
+  ! box_open "$1"
+}
+
 # Answers the open box with the keys given (Return takes its default
 # button) and waits until it has closed; the focus goes back to the main
 # window, as a desktop would give it.
 answer_box() {
   press "$@"
-  poll 10 eval '! box_open "$box"' || fail "the box did not close after pressing $*"
+  poll 10 box_closed "$box" || fail "the box did not close after pressing $*"
   program_running || fail "the program ended after the box was answered"
   focus_window "$e2e_main_window"
 }
@@ -381,6 +398,18 @@ stamp_now() {
 # Waits until the clock has left the second $1, so that a backup made now
 # gets a new set folder.
 next_second_after() {
-  local left_second=$1
-  poll 3 eval '[ "$(stamp_now)" != "$left_second" ]' || fail "the clock did not move on from $1"
+  poll 3 clock_moved_from "$1" || fail "the clock did not move on from $1"
+}
+
+clock_moved_from() {
+  [ "$(stamp_now)" != "$1" ]
+}
+
+# Sets $new_set to the one set that appeared under C:\Copias since the
+# listing $1 was taken; anything else fails the test.
+find_new_set() {
+  new_set=$(LC_ALL=C comm -13 <(echo "$1") <(backup_sets))
+  if [ -z "$new_set" ] || [ "$(wc -l <<<"$new_set")" -ne 1 ]; then
+    fail "expected one new set under C:\\Copias, found: $(backup_sets | tr '\n' ' ')"
+  fi
 }

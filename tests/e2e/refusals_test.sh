@@ -25,8 +25,8 @@ press Tab Tab space
 expect_box 'Operação concluída'
 answer_box Return
 exit_program
-set=$(backup_sets)
-[ -n "$set" ] && [ "$(wc -l <<<"$set")" -eq 1 ] || fail "expected one set, found: $set"
+find_new_set ''
+set=$new_set
 
 step 'the database changes after the backup'
 random_file "$install/vendrial.mdb" 150000

@@ -30,8 +30,8 @@ press Tab Tab Tab Tab space shift+Tab shift+Tab space
 expect_box 'Operação concluída'
 answer_box Return
 exit_program
-set=$(backup_sets)
-[ -n "$set" ] && [ "$(wc -l <<<"$set")" -eq 1 ] || fail "expected one set, found: $set"
+find_new_set ''
+set=$new_set
 same_tree "$install" "$copias/$set" without-thumbs
 
 step 'the installation changes: new data, a photo replaced, photos removed, a photo added'
@@ -67,7 +67,7 @@ expect_box 'Substituir arquivos?'
 box_says "$confirm_text"
 answer_box Return
 expect_box 'Operação concluída'
-box_says 'A cópia de segurança foi recuperada com sucesso do seguinte local:'$'\n''C:\Copias\'"$set"
+box_says 'A cópia de segurança foi recuperada com sucesso do seguinte local:'$'\n'"$COPIAS\\$set"
 answer_box Return
 
 step 'database, options and photos are back; the added photo and the thumbnails stay'
@@ -94,7 +94,7 @@ press Tab Tab space
 expect_box 'Substituir arquivos?'
 answer_box Return
 expect_box 'Operação concluída'
-box_says 'A cópia de segurança foi recuperada com sucesso do seguinte local:'$'\n''C:\Copias\'"$set"
+box_says 'A cópia de segurança foi recuperada com sucesso do seguinte local:'$'\n'"$COPIAS\\$set"
 answer_box Return
 
 step 'only the database came back; options and photos are as they were'
