@@ -253,7 +253,17 @@ int QtWindow::Value(const std::string& control) const {
 
 void QtWindow::SetEnabled(const std::string& control, bool enabled) {
   QWidget* widget = Find(control).widget;
+  // Qt hands the focus of a disabled widget to the next one, the check box
+  // after the two operation buttons, where a Space would tick it.
+  // The first button disabled keeps the claim: the focus it passed on may
+  // land on the next button, about to be disabled too.
+  const bool claimed = !focusBeforeDisabled_.isNull() && !focusBeforeDisabled_->isEnabled();
+  if (!enabled && widget->hasFocus() && !claimed) focusBeforeDisabled_ = widget;
   widget->setEnabled(enabled);
+  if (enabled && focusBeforeDisabled_ == widget) {
+    widget->setFocus(Qt::OtherFocusReason);
+    focusBeforeDisabled_ = nullptr;
+  }
   // Drawn at once: an operation that follows keeps the event loop waiting.
   if (widget->isVisible()) widget->repaint();
 }

@@ -80,6 +80,21 @@ TEST_F(QtWindowTest, EnterOrSpacePressesTheButtonThatHasTheFocus) {
   EXPECT_EQ(clicks, 2) << "only the focused button";
 }
 
+TEST_F(QtWindowTest, TheButtonPressedForAnOperationHasTheFocusAgainAfterIt) {
+  Create();
+  ShowAndActivate();
+  Control("cmdBackup")->setFocus();
+  ASSERT_TRUE(Control("cmdBackup")->hasFocus());
+
+  SetBusy(*window, true);
+  SetBusy(*window, false);
+
+  EXPECT_TRUE(Control("cmdBackup")->hasFocus())
+      << "a Space after the operation would tick the check box instead";
+  PressKey(Qt::Key_Space);
+  EXPECT_EQ(window->Value("chkIncluirTudo"), 0);
+}
+
 TEST_F(QtWindowTest, TickingTheCheckBoxAnywhereOnItsCaptionChangesItsValue) {
   Create();
   ShowAndActivate();
