@@ -1,17 +1,21 @@
-// Sections: the temporary file; moving the bytes (clone, copy_file_range,
-// read/write); keeping the source's metadata; CopyHostFile itself.
+// Sections: the host calls; the temporary file and its stale leftovers;
+// moving the bytes (clone, copy_file_range, read/write); keeping the
+// source's metadata; CopyHostFile itself.
 #include "platform/posix/file_copy.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <algorithm>
+#include <ctime>
 #include <cstdlib>
 #include <memory>
 #include <random>
@@ -26,7 +30,19 @@
 namespace bt {
 namespace {
 
-// --- The temporary file ---------------------------------------------------
+// --- The host calls ---------------------------------------------------------
+
+int RealOpen(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+int RealClone(int in, int out) { return ::ioctl(out, FICLONE, in); }
+ssize_t RealCopyFileRange(int in, int out, std::size_t size) {
+  return ::copy_file_range(in, nullptr, out, nullptr, size, 0);
+}
+
+constexpr HostCopyCalls kRealCalls{RealOpen, ::read, ::write, RealClone, RealCopyFileRange,
+                                   ::fsync, ::rename, ::close};
+HostCopyCalls hostCalls = kRealCalls;
+
+// --- The temporary file and its stale leftovers ----------------------------
 
 std::string FolderOf(const std::string& hostPath) {
   const auto slash = hostPath.rfind('/');
@@ -46,14 +62,14 @@ class FileDescriptor {
  public:
   explicit FileDescriptor(int fd = -1) : fd_(fd) {}
   ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) hostCalls.close(fd_);
   }
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
   int get() const { return fd_; }
   // Closes now, reporting the failure a write-back may only show here.
   int Close() {
-    const int result = ::close(fd_);
+    const int result = hostCalls.close(fd_);
     fd_ = -1;
     return result;
   }
@@ -68,9 +84,13 @@ class TemporaryFile {
   explicit TemporaryFile(const std::string& folder) {
     for (int attempt = 0; attempt < 100; ++attempt) {
       path_ = JoinHostPath(folder, TemporaryCopyName(RandomNumber()));
-      const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+      const int fd = hostCalls.open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
       if (fd >= 0) {
         file_ = std::make_unique<FileDescriptor>(fd);
+        // Held until the file is closed or its process ends, so that a
+        // leftover can be told from a copy still running. Where the host
+        // cannot lock, no other copy can lock it either, and it is kept.
+        ::flock(fd, LOCK_EX | LOCK_NB);
         return;
       }
       if (errno != EEXIST) break;
@@ -91,7 +111,7 @@ class TemporaryFile {
     if (file_->Close() != 0) throw HostError(errno, "write", path_);
   }
   void RenameTo(const std::string& destination) {
-    if (::rename(path_.c_str(), destination.c_str()) != 0) {
+    if (hostCalls.rename(path_.c_str(), destination.c_str()) != 0) {
       const int error = errno;
       if (error == EISDIR) throw HostErrorNumbered(kErrPathFileAccess, error, "replace", destination);
       throw HostError(error, "replace", destination);
@@ -104,6 +124,36 @@ class TemporaryFile {
   std::unique_ptr<FileDescriptor> file_;
   bool renamed_ = false;
 };
+
+bool OlderThan(const timespec& changed, std::chrono::seconds age) {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return now.tv_sec - changed.tv_sec >= age.count();
+}
+
+// Removes the leftover name of folder if it is still the file examined and
+// nobody holds it.
+bool RemoveIfStale(int folder, const char* name, std::chrono::seconds age) {
+  struct stat before {};
+  if (::fstatat(folder, name, &before, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(before.st_mode) ||
+      !OlderThan(before.st_ctim, age)) {
+    return false;
+  }
+  const int fd = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return false;
+  bool removed = false;
+  struct stat held {};
+  // Locked by us, so no copy can be writing it: a live copy holds its lock
+  // from the moment it creates the file.
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && held.st_ino == before.st_ino &&
+      held.st_dev == before.st_dev && OlderThan(held.st_ctim, age)) {
+    struct stat now {};
+    removed = ::fstatat(folder, name, &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_ino == held.st_ino &&
+              now.st_dev == held.st_dev && ::unlinkat(folder, name, 0) == 0;
+  }
+  ::close(fd);
+  return removed;
+}
 
 // --- Moving the bytes -------------------------------------------------------
 
@@ -122,7 +172,7 @@ bool IsUnsupported(int error) {
   throw HostErrorNumbered(ErrorNumberOf(error), error, "copy \"" + source + "\" to", destination);
 }
 
-bool TryClone(int in, int out) { return ::ioctl(out, FICLONE, in) == 0; }
+bool TryClone(int in, int out) { return hostCalls.clone(in, out) == 0; }
 
 // Copies with copy_file_range up to size bytes; false when the file systems
 // cannot serve the call and nothing has been copied.
@@ -131,7 +181,7 @@ bool TryCopyRange(int in, int out, off_t size, const std::string& source, const 
   off_t copied = 0;
   // Up to the size the source had; the read that follows finds its real end.
   while (copied < size) {
-    const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, static_cast<std::size_t>(std::min(size - copied, kChunk)), 0);
+    const ssize_t n = hostCalls.copyFileRange(in, out, static_cast<std::size_t>(std::min(size - copied, kChunk)));
     if (n > 0) {
       copied += n;
       continue;
@@ -149,14 +199,14 @@ bool TryCopyRange(int in, int out, off_t size, const std::string& source, const 
 void CopyByReadWrite(int in, int out, const std::string& source, const std::string& destination) {
   thread_local std::vector<char> buffer(std::size_t{256} << 10);
   for (;;) {
-    const ssize_t got = ::read(in, buffer.data(), buffer.size());
+    const ssize_t got = hostCalls.read(in, buffer.data(), buffer.size());
     if (got == 0) return;
     if (got < 0) {
       if (errno == EINTR) continue;
       throw HostError(errno, "read", source);
     }
     for (ssize_t done = 0; done < got;) {
-      const ssize_t put = ::write(out, buffer.data() + done, static_cast<std::size_t>(got - done));
+      const ssize_t put = hostCalls.write(out, buffer.data() + done, static_cast<std::size_t>(got - done));
       if (put < 0) {
         if (errno == EINTR) continue;
         throw HostError(errno, "write", destination);
@@ -221,11 +271,27 @@ bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b
 void FlushFolder(const std::string& folder) {
   // The file is complete under its final name by now; a folder that cannot
   // be flushed (some file systems refuse) leaves nothing to undo.
-  FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() >= 0) ::fsync(dir.get());
+  FileDescriptor dir(hostCalls.open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
+  if (dir.get() >= 0) hostCalls.fsync(dir.get());
 }
 
 }  // namespace
+
+HostCopyCalls& CopyCalls() { return hostCalls; }
+const HostCopyCalls& RealCopyCalls() { return kRealCalls; }
+
+int RemoveStaleTemporaryFiles(const std::string& hostFolder, std::chrono::seconds minimumAge) {
+  DIR* dir = ::opendir(hostFolder.c_str());
+  if (dir == nullptr) return 0;
+  int removed = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (IsTemporaryCopyName(entry->d_name) && RemoveIfStale(::dirfd(dir), entry->d_name, minimumAge)) {
+      ++removed;
+    }
+  }
+  ::closedir(dir);
+  return removed;
+}
 
 // --- CopyHostFile -----------------------------------------------------------
 
@@ -233,7 +299,7 @@ bool CopyHostFile(const std::string& source, const std::string& requestedDestina
                   CopyMethods& methods) {
   // O_NONBLOCK: opening a FIFO must not hang the copy (a regular file's
   // reads ignore the flag).
-  FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  FileDescriptor in(hostCalls.open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0));
   if (in.get() < 0) throw HostError(errno, "open", source);
   struct stat sourceStat {};
   if (::fstat(in.get(), &sourceStat) != 0) throw HostError(errno, "examine", source);
@@ -288,13 +354,14 @@ bool CopyHostFile(const std::string& source, const std::string& requestedDestina
   }
 
   const std::string folder = FolderOf(destination);
+  if (methods.sweptFolders.insert(folder).second) RemoveStaleTemporaryFiles(folder, methods.staleTemporaryAge);
   TemporaryFile out(folder);
   struct stat outStat {};
   if (::fstat(out.fd(), &outStat) != 0) throw HostError(errno, "examine", out.path());
   CopyContent(in.get(), sourceStat, out, outStat.st_dev, source, methods);
   KeepMetadata(in.get(), sourceStat, out);
   const bool flush = exists && durableReplace;
-  if (flush && ::fsync(out.fd()) != 0) throw HostError(errno, "write", out.path());
+  if (flush && hostCalls.fsync(out.fd()) != 0) throw HostError(errno, "write", out.path());
   out.Close();
   out.RenameTo(destination);
   if (flush) FlushFolder(folder);
