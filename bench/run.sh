@@ -75,9 +75,9 @@ else
   area="$home/plain"
 fi
 mkdir -p "$area"
-filesystem="$(findmnt -n -o SOURCE,FSTYPE,OPTIONS --target "$area")"
+filesystem="$(findmnt -n -o SOURCE,FSTYPE,OPTIONS --target "$area" | tr -s " ")"
 if [ "$area" = "$mnt" ]; then
-  fs_note="journaled ext4 image on a loop device ($filesystem), backed by $(findmnt -n -o FSTYPE,OPTIONS --target "$home")"
+  fs_note="journaled ext4 image on a loop device ($filesystem), backed by $(findmnt -n -o FSTYPE,OPTIONS --target "$home" | tr -s " ")"
 else
   fs_note="plain file system ($filesystem): no loop mount was possible, so deleting and copying again may slow later runs"
 fi

@@ -18,6 +18,16 @@ std::string Fixed(double value, const char* format) {
   return text;
 }
 
+// A "|" inside a cell would end it.
+std::string Cell(const std::string& text) {
+  std::string cell;
+  for (char c : text) {
+    if (c == '|') cell += '\\';
+    cell += c;
+  }
+  return cell;
+}
+
 std::string Ratio(double value) { return value > 0 ? Fixed(value, "%.2f x") : "-"; }
 
 }  // namespace
@@ -94,7 +104,7 @@ std::string FormatTable(const std::vector<Row>& rows) {
       "| corpus | operation | command | runs | median | to cp -r | to rsync -a | peak memory |\n"
       "|---|---|---|---|---|---|---|---|\n";
   for (const Row& row : rows) {
-    table += "| " + row.corpus + " | " + row.operation + " | " + row.command + " | " +
+    table += "| " + Cell(row.corpus) + " | " + Cell(row.operation) + " | " + Cell(row.command) + " | " +
              std::to_string(row.runs) + " | " + Fixed(row.medianSeconds, "%.3f s") + " | " +
              Ratio(row.toCp) + " | " + Ratio(row.toRsync) + " | " +
              Fixed(static_cast<double>(row.peakKib) / 1024.0, "%.1f MiB") + " |\n";

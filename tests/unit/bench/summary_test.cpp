@@ -65,6 +65,11 @@ TEST(Summary, TableShowsTimesRatiosAndMemory) {
       << table;
 }
 
+TEST(Summary, APipeInACommandDoesNotSplitItsCell) {
+  const std::string table = FormatTable(RowsOf("small\tbackup\ttar | tar\t2.0\t3072\n"));
+  EXPECT_NE(table.find("| small | backup | tar \\| tar | 1 | 2.000 s |"), std::string::npos) << table;
+}
+
 TEST(Summary, ALineThatIsNoSampleIsNamed) {
   std::istringstream missing("photos\tbackup\tcp -r\t1.0\n");
   EXPECT_THROW(ReadSamples(missing), std::runtime_error);
