@@ -10,6 +10,7 @@ packages=(
   xvfb xauth xdotool x11-apps fonts-dejavu-core
   fonts-liberation2 netpbm
   xclip libfaketime
+  rsync time
 )
 
 missing=()
