@@ -210,20 +210,20 @@ class EveryStepFails : public ::testing::Test {
     const TreeFiles installationNow = testing::ReadTree(drives.Host(kInstallation));
     const TreeFiles setNow = testing::ReadTree(drives.Host(kSet));
     if (operation_ == Operation::kBackup) {
-      EXPECT_EQ(installationNow, installationBefore) << run << ": a backup changed the installation";
+      EXPECT_EQ(testing::TreeDifference(installationBefore, installationNow), "") << run << ": a backup changed the installation";
       const TreeFiles expected = testing::ExpectedSet(installationBefore);
       testing::ExpectEachFileWholeOldOrNew({}, expected, setNow, run);
       if (succeeded) {
-        EXPECT_EQ(setNow, expected) << run << ": a backup reported done is incomplete";
+        EXPECT_EQ(testing::TreeDifference(expected, setNow), "") << run << ": a backup reported done is incomplete";
       }
     } else {
-      EXPECT_EQ(setNow, setBefore) << run << ": a restore changed the backup set";
+      EXPECT_EQ(testing::TreeDifference(setBefore, setNow), "") << run << ": a restore changed the backup set";
       const TreeFiles incoming = testing::ExpectedSet(setBefore);
       testing::ExpectEachFileWholeOldOrNew(installationBefore, incoming, installationNow, run);
       if (succeeded) {
         TreeFiles expected = installationBefore;
         for (const auto& [path, bytes] : incoming) expected[path] = bytes;
-        EXPECT_EQ(installationNow, expected) << run << ": a restore reported done is incomplete";
+        EXPECT_EQ(testing::TreeDifference(expected, installationNow), "") << run << ": a restore reported done is incomplete";
       }
     }
     const auto leftovers = testing::TemporaryFilesBelow(drives.root());

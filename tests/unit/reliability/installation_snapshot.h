@@ -50,6 +50,24 @@ inline std::vector<std::string> TemporaryFilesBelow(const std::string& hostFolde
   return found;
 }
 
+// Where two trees differ, by path, for a readable failure; empty when equal.
+inline std::string TreeDifference(const TreeFiles& expected, const TreeFiles& actual) {
+  std::string difference;
+  for (const auto& [path, bytes] : expected) {
+    const auto it = actual.find(path);
+    if (it == actual.end()) {
+      difference += " missing " + path + ";";
+    } else if (it->second != bytes) {
+      difference += " " + path + " differs (" + std::to_string(it->second.size()) + " of " +
+                    std::to_string(bytes.size()) + " bytes);";
+    }
+  }
+  for (const auto& entry : actual) {
+    if (!expected.contains(entry.first)) difference += " extra " + entry.first + ";";
+  }
+  return difference;
+}
+
 // Bytes that differ from file to file and run over several read buffers.
 inline std::string Bytes(std::size_t size, unsigned seed) {
   std::string bytes(size, '\0');
