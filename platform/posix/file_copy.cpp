@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
@@ -38,8 +39,16 @@ ssize_t RealCopyFileRange(int in, int out, std::size_t size) {
   return ::copy_file_range(in, nullptr, out, nullptr, size, 0);
 }
 
-constexpr HostCopyCalls kRealCalls{RealOpen, ::read, ::write, RealClone, RealCopyFileRange,
-                                   ::fsync, ::rename, ::close};
+// Through /proc, which any user may do; AT_EMPTY_PATH as a fallback needs
+// the capability to read any file's name.
+int RealLink(int fd, const char* to) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to, AT_SYMLINK_FOLLOW) == 0) return 0;
+  if (errno != ENOENT) return -1;
+  return ::linkat(fd, "", AT_FDCWD, to, AT_EMPTY_PATH);
+}
+constexpr HostCopyCalls kRealCalls{RealOpen, ::read,   ::write, RealClone, RealCopyFileRange,
+                                   ::fsync,  ::rename, ::close, RealLink};
 HostCopyCalls hostCalls = kRealCalls;
 
 // --- The temporary file and its stale leftovers ----------------------------
@@ -78,13 +87,32 @@ class FileDescriptor {
   int fd_;
 };
 
-// The temporary file, removed unless it was renamed into place.
+// The file being written, with no name yet where the host allows it
+// (O_TMPFILE: it vanishes by itself if the copy fails or the process dies),
+// else under a hidden temporary name, removed unless renamed into place.
 class TemporaryFile {
  public:
-  explicit TemporaryFile(const std::string& folder) {
+  // unnamed: the destination does not exist, so the file can be given its
+  // final name by a link instead of a rename.
+  // mode: the permission bits the file is created with (less the umask).
+  TemporaryFile(const std::string& folder, bool unnamed, mode_t mode) : folder_(folder) {
+    if (unnamed) {
+      // Named for messages only: a missing folder is then a missing path.
+      path_ = JoinHostPath(folder, "(unnamed temporary file)");
+      const int fd = hostCalls.open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+      if (fd >= 0) {
+        file_ = std::make_unique<FileDescriptor>(fd);
+        unnamed_ = true;
+        return;
+      }
+      // Not offered by this file system: the named way below.
+      if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        throw HostError(errno, "create a temporary file", path_);
+      }
+    }
     for (int attempt = 0; attempt < 100; ++attempt) {
       path_ = JoinHostPath(folder, TemporaryCopyName(RandomNumber()));
-      const int fd = hostCalls.open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+      const int fd = hostCalls.open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
       if (fd >= 0) {
         file_ = std::make_unique<FileDescriptor>(fd);
         // Held until the file is closed or its process ends, so that a
@@ -100,7 +128,7 @@ class TemporaryFile {
   }
   ~TemporaryFile() {
     file_.reset();
-    if (!renamed_) ::unlink(path_.c_str());
+    if (!renamed_ && !unnamed_) ::unlink(path_.c_str());
   }
   TemporaryFile(const TemporaryFile&) = delete;
   TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -110,6 +138,33 @@ class TemporaryFile {
   void Close() {
     if (file_->Close() != 0) throw HostError(errno, "write", path_);
   }
+  // Gives the complete file its final name: a link for an unnamed file, else
+  // a rename over whatever is there.
+  void PublishAs(const std::string& destination) {
+    if (!unnamed_) {
+      Close();
+      RenameTo(destination);
+      return;
+    }
+    if (hostCalls.link(fd(), destination.c_str()) != 0) {
+      const int error = errno;
+      if (error != EEXIST) throw HostError(error, "create", destination);
+      // Someone made the file since it was looked at: replace it, as ever.
+      LinkUnderTemporaryName();
+      Close();
+      RenameTo(destination);
+      return;
+    }
+    renamed_ = true;
+    // The name is there; a write-back failure that only the close reports
+    // must not leave it behind with doubtful content.
+    if (file_->Close() != 0) {
+      const int error = errno;
+      ::unlink(destination.c_str());
+      throw HostError(error, "write", destination);
+    }
+  }
+
   void RenameTo(const std::string& destination) {
     if (hostCalls.rename(path_.c_str(), destination.c_str()) != 0) {
       const int error = errno;
@@ -120,9 +175,25 @@ class TemporaryFile {
   }
 
  private:
+  void LinkUnderTemporaryName() {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::string path = JoinHostPath(folder_, TemporaryCopyName(RandomNumber()));
+      if (hostCalls.link(fd(), path.c_str()) == 0) {
+        path_ = path;
+        unnamed_ = false;
+        ::flock(fd(), LOCK_EX | LOCK_NB);  // as a named temporary file is held
+        return;
+      }
+      if (errno != EEXIST) break;
+    }
+    throw HostError(errno, "create a temporary file", JoinHostPath(folder_, "(temporary name)"));
+  }
+
+  std::string folder_;
   std::string path_;
   std::unique_ptr<FileDescriptor> file_;
   bool renamed_ = false;
+  bool unnamed_ = false;
 };
 
 bool OlderThan(const timespec& changed, std::chrono::seconds age) {
@@ -251,9 +322,32 @@ void CopyDosAttrib(int in, int out, const std::string& destination) {
   }
 }
 
+// The process's umask, read without changing it; -1 where the host does not
+// tell (then every copy sets its permissions explicitly).
+int ProcessUmask() {
+  static const int mask = [] {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    while (status >> key) {
+      if (key == "Umask:") {
+        std::string octal;
+        status >> octal;
+        return static_cast<int>(std::strtol(octal.c_str(), nullptr, 8));
+      }
+      std::getline(status, key);
+    }
+    return -1;
+  }();
+  return mask;
+}
+
 void KeepMetadata(int in, const struct stat& sourceStat, const TemporaryFile& out) {
   CopyDosAttrib(in, out.fd(), out.path());
-  if (::fchmod(out.fd(), sourceStat.st_mode & 0777) != 0) {
+  // The file was created with the source's bits; only a umask that took
+  // some away calls for setting them again.
+  const mode_t bits = sourceStat.st_mode & 0777;
+  const int mask = ProcessUmask();
+  if ((mask < 0 || (bits & static_cast<mode_t>(mask)) != 0) && ::fchmod(out.fd(), bits) != 0) {
     throw HostError(errno, "set the permissions of", out.path());
   }
   // Last, since writing moves the modification time.
@@ -355,15 +449,14 @@ bool CopyHostFile(const std::string& source, const std::string& requestedDestina
 
   const std::string folder = FolderOf(destination);
   if (methods.sweptFolders.insert(folder).second) RemoveStaleTemporaryFiles(folder, methods.staleTemporaryAge);
-  TemporaryFile out(folder);
+  TemporaryFile out(folder, !exists, sourceStat.st_mode & 0777);
   struct stat outStat {};
   if (::fstat(out.fd(), &outStat) != 0) throw HostError(errno, "examine", out.path());
   CopyContent(in.get(), sourceStat, out, outStat.st_dev, source, methods);
   KeepMetadata(in.get(), sourceStat, out);
   const bool flush = exists && durableReplace;
   if (flush && hostCalls.fsync(out.fd()) != 0) throw HostError(errno, "write", out.path());
-  out.Close();
-  out.RenameTo(destination);
+  out.PublishAs(destination);
   if (flush) FlushFolder(folder);
   return exists;
 }

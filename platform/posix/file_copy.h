@@ -40,6 +40,9 @@ struct HostCopyCalls {
   int (*fsync)(int fd);
   int (*rename)(const char* from, const char* to);
   int (*close)(int fd);
+  // Gives the open unnamed file fd (O_TMPFILE) the name `to`; fails with
+  // EEXIST when the name exists.
+  int (*link)(int fd, const char* to);
 };
 
 // The table in use; a test replaces entries and puts them back.

@@ -15,6 +15,7 @@ std::string_view NameOf(CopyStep step) {
     case CopyStep::Fsync: return "fsync";
     case CopyStep::Rename: return "rename";
     case CopyStep::Close: return "close";
+    case CopyStep::Link: return "link";
     case CopyStep::kCount: break;
   }
   return "?";
@@ -25,7 +26,7 @@ FaultyFileSystem* FaultyFileSystem::active_ = nullptr;
 FaultyFileSystem::FaultyFileSystem(FileSystem& target) : target_(target), savedCalls_(CopyCalls()) {
   if (active_ != nullptr) throw std::logic_error("only one FaultyFileSystem may live at a time");
   active_ = this;
-  CopyCalls() = HostCopyCalls{Open, Read, Write, Clone, CopyRange, Fsync, Rename, Close};
+  CopyCalls() = HostCopyCalls{Open, Read, Write, Clone, CopyRange, Fsync, Rename, Close, Link};
 }
 
 FaultyFileSystem::~FaultyFileSystem() {
@@ -131,6 +132,14 @@ int FaultyFileSystem::Rename(const char* from, const char* to) {
     return -1;
   }
   return active_->savedCalls_.rename(from, to);
+}
+
+int FaultyFileSystem::Link(int fd, const char* to) {
+  if (auto plan = active_->HostStep(CopyStep::Link)) {
+    errno = plan->hostErrno;
+    return -1;
+  }
+  return active_->savedCalls_.link(fd, to);
 }
 
 // A failed close still releases the descriptor, as close(2) does on Linux.

@@ -27,6 +27,7 @@ enum class CopyStep {
   Fsync,
   Rename,
   Close,
+  Link,  // naming a file written without a name
   kCount,
 };
 
@@ -116,6 +117,7 @@ class FaultyFileSystem final : public FileSystem {
   static ssize_t CopyRange(int in, int out, std::size_t size);
   static int Fsync(int fd);
   static int Rename(const char* from, const char* to);
+  static int Link(int fd, const char* to);
   static int Close(int fd);
 
   FileSystem& target_;
