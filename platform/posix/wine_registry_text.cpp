@@ -3,6 +3,8 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include "platform/posix/utf8.h"
+
 namespace bt::wine {
 namespace {
 
@@ -60,24 +62,6 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& pos) {
   }
   pos += extra;
   return code;
-}
-
-void AppendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
 }
 
 // The C.UTF-8 locale carries the full Unicode case tables whatever locale
