@@ -15,7 +15,7 @@
 #
 # Settings (environment): BENCH_RUNS (5), BENCH_HOME (/var/tmp/backuptarvel-bench,
 # where the image and the corpora stay between runs), BENCH_LOAD_WAIT (seconds
-# to wait for a 1-minute load under 1.0 first, 60), BENCH_SCALE (1: also the
+# to wait for a 1-minute load under 1.0 first, 60), BENCH_SCALE (0; 1: also the
 # tree ten times larger), BENCH_RESULTS (bench/results.md).
 set -euo pipefail
 
@@ -28,7 +28,7 @@ program="$(cd "$build" && pwd)/BackupTarvel"
 runs="${BENCH_RUNS:-5}"
 home="${BENCH_HOME:-/var/tmp/backuptarvel-bench}"
 load_wait="${BENCH_LOAD_WAIT:-60}"
-scale="${BENCH_SCALE:-1}"
+scale="${BENCH_SCALE:-0}"
 results="${BENCH_RESULTS:-$here/results.md}"
 
 for tool in rsync tar /usr/bin/time; do
