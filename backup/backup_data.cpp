@@ -1,6 +1,5 @@
 #include "backup/backup_set.h"
 #include "backup/operations.h"
-#include "copy/copy_files.h"
 #include "platform/text.h"
 
 namespace bt {
@@ -42,12 +41,7 @@ void BackupData(OperationContext& context, const std::string& location, bool inc
   // when it is really missing the first copy fails.
   CreateFolder(context, backupSet);
   context.files.CopyWholeFile(sourceDatabase, backupSet + "\\" + kDatabaseFile);
-  if (includeAll) {
-    context.files.CopyWholeFile(installation + "\\" + kOptionsFile,
-                                backupSet + "\\" + kOptionsFile);
-    CopyPath(context.files, installation + "\\" + kPhotosFolder + "\\",
-             backupSet + "\\" + kPhotosFolder);
-  }
+  if (includeAll) CopyOptionsAndPhotos(context.files, installation, backupSet);
   // Reported done only once it is on the disk.
   context.files.FlushToDisk(backupSet);
   context.boxes.ShowMessage(

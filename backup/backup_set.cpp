@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "copy/copy_files.h"
 #include "platform/error.h"
 
 namespace bt {
@@ -10,6 +11,11 @@ std::string WithoutTrailingSeparator(const std::string& folder) {
   if (folder.empty()) throw AppError(kErrInvalidCall, "pasta vazia");
   if (folder.back() == '\\') return folder.substr(0, folder.size() - 1);
   return folder;
+}
+
+void CopyOptionsAndPhotos(FileSystem& files, const std::string& from, const std::string& to) {
+  files.CopyWholeFile(from + "\\" + kOptionsFile, to + "\\" + kOptionsFile);
+  CopyPath(files, from + "\\" + kPhotosFolder + "\\", to + "\\" + kPhotosFolder);
 }
 
 std::string TimestampName(Clock& clock) {

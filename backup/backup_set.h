@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/file_system.h"
 
 namespace bt {
 
@@ -20,6 +21,12 @@ inline constexpr const char* kPhotosFolder = "Fotos";
 // last character is looked at, so "C:\" becomes "C:" and "C:\A\\" keeps one.
 // An empty text is an invalid argument (5).
 std::string WithoutTrailingSeparator(const std::string& folder);
+
+// Copies the options file and the photo tree from one folder to another
+// (the installation and a set, either way), both given without a trailing
+// "\". The options file is flushed on its own when it replaces one; the
+// photos at the next FlushToDisk.
+void CopyOptionsAndPhotos(FileSystem& files, const std::string& from, const std::string& to);
 
 // The stamp of a backup set, "yyyymmdd_HhNnSs" with leading zeros:
 // 17 January 2009 at 13:09:04 gives "20090117_130904".

@@ -2,7 +2,6 @@
 
 #include "backup/backup_set.h"
 #include "backup/operations.h"
-#include "copy/copy_files.h"
 #include "platform/text.h"
 
 namespace bt {
@@ -80,12 +79,7 @@ void RestoreData(OperationContext& context, const std::string& location, bool in
   }
 
   context.files.CopyWholeFile(backupDatabase, installedDatabase);
-  if (includeAll) {
-    context.files.CopyWholeFile(backupFolder + "\\" + kOptionsFile,
-                                installation + "\\" + kOptionsFile);
-    CopyPath(context.files, backupFolder + "\\" + kPhotosFolder + "\\",
-             installation + "\\" + kPhotosFolder);
-  }
+  if (includeAll) CopyOptionsAndPhotos(context.files, backupFolder, installation);
   context.files.FlushToDisk(installation);
   Inform(context, "Operação concluída",
          "A cópia de segurança foi recuperada com sucesso do seguinte local:\n" + location);
