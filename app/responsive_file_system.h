@@ -26,13 +26,16 @@ class ResponsiveFileSystem final : public FileSystem {
   }
   using FileSystem::CopyWholeFile;
   void CopyWholeFile(const std::string& source, const std::string& destination,
-                     Durability durability) override {
+                     Durability durability, DestinationLinks links) override {
     windows_.KeepResponsive();
-    target_.CopyWholeFile(source, destination, durability);
+    target_.CopyWholeFile(source, destination, durability, links);
   }
-  void FlushToDisk(const std::string& path) override {
+  void FlushWrites() override {
     windows_.KeepResponsive();
-    target_.FlushToDisk(path);
+    target_.FlushWrites();
+  }
+  bool LiesWithin(const std::string& path, const std::string& folder) override {
+    return target_.LiesWithin(path, folder);
   }
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override {
     return target_.FindFirstFileA(pattern, record);

@@ -43,7 +43,7 @@ void BackupData(OperationContext& context, const std::string& location, bool inc
   context.files.CopyWholeFile(sourceDatabase, backupSet + "\\" + kDatabaseFile);
   if (includeAll) CopyOptionsAndPhotos(context.files, installation, backupSet);
   // Reported done only once it is on the disk.
-  context.files.FlushToDisk(backupSet);
+  context.files.FlushWrites();
   context.boxes.ShowMessage(
       "A cópia de segurança dos dados foi concluída com sucesso no seguinte local:\n" + folder +
           "\\" + stamp,

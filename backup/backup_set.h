@@ -25,7 +25,7 @@ std::string WithoutTrailingSeparator(const std::string& folder);
 // Copies the options file and the photo tree from one folder to another
 // (the installation and a set, either way), both given without a trailing
 // "\". The options file is flushed on its own when it replaces one; the
-// photos at the next FlushToDisk.
+// photos at the next FlushWrites.
 void CopyOptionsAndPhotos(FileSystem& files, const std::string& from, const std::string& to);
 
 // The stamp of a backup set, "yyyymmdd_HhNnSs" with leading zeros:

@@ -80,7 +80,7 @@ void RestoreData(OperationContext& context, const std::string& location, bool in
 
   context.files.CopyWholeFile(backupDatabase, installedDatabase);
   if (includeAll) CopyOptionsAndPhotos(context.files, backupFolder, installation);
-  context.files.FlushToDisk(installation);
+  context.files.FlushWrites();
   Inform(context, "Operação concluída",
          "A cópia de segurança foi recuperada com sucesso do seguinte local:\n" + location);
 }

@@ -38,7 +38,7 @@ CopyTiming TimedCopy(FileSystem& files, const std::string& hostSource, const std
   timing.count = CopyPath(files, source, destination);
   timing.copySeconds = SecondsSince(start);
   const auto flushStart = std::chrono::steady_clock::now();
-  files.FlushToDisk(destination);
+  files.FlushWrites();
   timing.flushSeconds = SecondsSince(flushStart);
   return timing;
 }

@@ -9,7 +9,7 @@
 namespace bt {
 
 // Copies source to destination and returns how many entries it handled.
-// The files of a tree are durable after the file system's next FlushToDisk.
+// The files of a tree are durable after the file system's next FlushWrites.
 // A file is copied to exactly the destination path and counts 1. A folder's
 // contents land directly in destination, which is created when missing (its
 // parent must exist) and then counts 1; every entry below source counts 1,

@@ -20,10 +20,27 @@ std::string DescriptionOf(int number) {
   }
 }
 
-AppError::AppError(int number, std::string detail)
-    : std::runtime_error(DescriptionOf(number) + (detail.empty() ? "" : ": " + detail)),
+namespace {
+
+std::string WhatOf(const std::string& description, const std::string& detail,
+                   const std::string& hostDetail) {
+  std::string what = description;
+  if (!detail.empty()) what += ": " + detail;
+  if (!hostDetail.empty()) what += " [" + hostDetail + "]";
+  return what;
+}
+
+}  // namespace
+
+AppError::AppError(int number, std::string detail, std::string hostDetail)
+    : std::runtime_error(WhatOf(DescriptionOf(number), detail, hostDetail)),
       number_(number),
       description_(DescriptionOf(number)),
-      detail_(std::move(detail)) {}
+      detail_(std::move(detail)),
+      hostDetail_(std::move(hostDetail)) {}
+
+AppError AppError::WithDetail(std::string detail) const {
+  return AppError(number_, std::move(detail), hostDetail_);
+}
 
 }  // namespace bt

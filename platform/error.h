@@ -1,7 +1,10 @@
 // The one failure type of the system. Every failure that leaves a procedure
 // travels as an AppError carrying the classic error number and its Portuguese
-// description, as the top-level error report shows them; `detail` keeps the
-// host's own cause (the path, the system message) so that nothing is lost.
+// description, as the top-level error report shows them. `detail` says in
+// Portuguese what was being done and to which Windows path ("Ao copiar
+// C:\Tarvel\vendrial.mdb para ..."); the user reads it. `hostDetail` keeps
+// the host's own cause in English (host paths, the system message) for the
+// developers' log; the user never sees it.
 #pragma once
 
 #include <stdexcept>
@@ -30,17 +33,24 @@ std::string DescriptionOf(int number);
 
 class AppError : public std::runtime_error {
  public:
-  AppError(int number, std::string detail = {});
+  explicit AppError(int number, std::string detail = {}, std::string hostDetail = {});
 
   int number() const { return number_; }
   const std::string& description() const { return description_; }
-  // The host's cause: what was being done, to which path, and why it failed.
+  // For the user, in Portuguese, with Windows paths only; may be empty.
   const std::string& detail() const { return detail_; }
+  // For the developers, in English, with host paths and system messages;
+  // may be empty.
+  const std::string& hostDetail() const { return hostDetail_; }
+
+  // The same failure with a new Portuguese detail, the host detail kept.
+  AppError WithDetail(std::string detail) const;
 
  private:
   int number_;
   std::string description_;
   std::string detail_;
+  std::string hostDetail_;
 };
 
 }  // namespace bt

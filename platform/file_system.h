@@ -4,8 +4,9 @@
 // letter case is ignored when a path is resolved, as on Windows. Every
 // failing operation throws AppError with the classic number (53 file not
 // found, 58 file exists, 61 disk full, 70 permission denied, 71 disk not
-// ready, 75 path/file access error, 76 path not found) and the host's cause
-// in its detail. The listing calls alone report failure by their result.
+// ready, 75 path/file access error, 76 path not found), a Portuguese detail
+// naming the Windows paths concerned, and the host's own cause in its host
+// detail. The listing calls alone report failure by their result.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,9 @@ constexpr std::uint32_t kAttrHidden = 0x02;
 constexpr std::uint32_t kAttrSystem = 0x04;
 constexpr std::uint32_t kAttrDirectory = 0x10;
 constexpr std::uint32_t kAttrArchive = 0x20;
+// The entry is itself a link (a symbolic link, a junction); the other bits
+// describe what it leads to, or a file when it leads nowhere.
+constexpr std::uint32_t kAttrReparsePoint = 0x400;
 
 // Names cross as UTF-8, so a name of up to 255 characters may need more
 // bytes than Windows' MAX_PATH (260); a host name of 255 bytes whose every
@@ -43,9 +47,21 @@ enum class Durability {
   // A replaced file is on the disk before the call returns: for files whose
   // loss nothing else would make good, the database and the options file.
   kNow,
-  // On the disk after the next FlushToDisk of its file system: for the many
+  // On the disk after the next FlushWrites of its file system: for the many
   // files of a tree, where a flush per file would cost more than the copy.
   kAtFlush,
+};
+
+// What a copy does with a link it finds at its destination.
+enum class DestinationLinks {
+  // Followed: the installation's own links (a database or a "Fotos" kept on
+  // another disk) lead to what is to be replaced.
+  kFollow,
+  // Never followed: a backup set holds only what the program made, so a link
+  // there was planted by someone else. A link in the place of the file is
+  // replaced itself, its target untouched. (A link in the place of a folder
+  // is the caller's to refuse: GetAttributes shows it.)
+  kReplace,
 };
 
 // One drive of the drive list.
@@ -58,8 +74,10 @@ class FileSystem {
  public:
   virtual ~FileSystem() = default;
 
-  // The attribute bits of an existing file or folder; throws 53 or 76 when
-  // the path does not exist, 71 when its drive cannot be opened.
+  // The attribute bits of an existing file or folder, links followed, with
+  // kAttrReparsePoint added when the last name is itself a link; a link
+  // that leads nowhere is kAttrReparsePoint | kAttrArchive. Throws 53 or 76
+  // when the path does not exist, 71 when its drive cannot be opened.
   virtual std::uint32_t GetAttributes(const std::string& path) = 0;
 
   // True when path names a file that is neither a folder, hidden nor system.
@@ -71,19 +89,35 @@ class FileSystem {
   virtual void CreateFolder(const std::string& path) = 0;
 
   // Copies one whole file to the full destination path, replacing an
-  // existing file. The destination's final name appears only with the whole
-  // content: on failure the destination is as it was before the call.
+  // existing file whatever the letter case of its name. The destination's
+  // final name appears only with the whole content: on failure the
+  // destination is as it was before the call. A file that replaces another
+  // keeps the permissions (and, where the host allows, the owner) of the one
+  // it replaces; a new file gets the source's, as the host's defaults allow.
   // Refuses (70) a source or an existing destination that another program
-  // has open for writing, as Windows refuses to share it.
+  // has open for writing, as Windows refuses to share it, checked again just
+  // before the copy takes the destination's name. Refuses (58) a copy onto
+  // a file that the destination's drive cannot tell from another file of
+  // the source's folder (names differing only in letter case on a drive
+  // that ignores it), rather than let one replace the other.
   virtual void CopyWholeFile(const std::string& source, const std::string& destination,
-                             Durability durability) = 0;
-  void CopyWholeFile(const std::string& source, const std::string& destination) {
-    CopyWholeFile(source, destination, Durability::kNow);
+                             Durability durability, DestinationLinks links) = 0;
+  void CopyWholeFile(const std::string& source, const std::string& destination,
+                     Durability durability = Durability::kNow) {
+    CopyWholeFile(source, destination, durability, DestinationLinks::kFollow);
   }
 
-  // Makes every copy made so far on the file system holding path durable;
-  // an operation calls it before it reports success.
-  virtual void FlushToDisk(const std::string& path) = 0;
+  // Makes durable every file and folder written through this object since
+  // the last call, on every file system they went to. An operation calls it
+  // before it reports success, and before it reports a failure.
+  virtual void FlushWrites() = 0;
+
+  // True when the folder that path names (or, while it does not exist yet,
+  // the nearest existing folder on its way) is the folder `folder` itself or
+  // lies anywhere below it, whatever way either text takes there (links, a
+  // second drive letter for the same host folder). False when `folder` does
+  // not exist. Never throws.
+  virtual bool LiesWithin(const std::string& path, const std::string& folder) = 0;
 
   // Starts a listing of the entries matching pattern ("<folder>\*.*"),
   // fills *record with the first and returns a handle; kInvalidHandle when

@@ -389,8 +389,8 @@ int RemoveStaleTemporaryFiles(const std::string& hostFolder, std::chrono::second
 
 // --- CopyHostFile -----------------------------------------------------------
 
-bool CopyHostFile(const std::string& source, const std::string& requestedDestination, bool durableReplace,
-                  CopyMethods& methods) {
+CopiedFile CopyHostFile(const std::string& source, const std::string& requestedDestination,
+                        bool durableReplace, bool followLink, CopyMethods& methods) {
   // O_NONBLOCK: opening a FIFO must not hang the copy (a regular file's
   // reads ignore the flag).
   FileDescriptor in(hostCalls.open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0));
@@ -411,9 +411,11 @@ bool CopyHostFile(const std::string& source, const std::string& requestedDestina
   std::string destination = requestedDestination;
   struct stat destinationStat {};
   bool exists = false;
+  bool replacingLink = false;
   if (::lstat(destination.c_str(), &destinationStat) == 0) {
     exists = true;
-    if (S_ISLNK(destinationStat.st_mode)) {
+    replacingLink = S_ISLNK(destinationStat.st_mode) && !followLink;
+    if (S_ISLNK(destinationStat.st_mode) && followLink) {
       if (::stat(destination.c_str(), &destinationStat) != 0) {
         if (errno != ENOENT && errno != ELOOP) throw HostError(errno, "examine", destination);
         exists = false;  // a link leading nowhere is itself replaced
@@ -427,7 +429,7 @@ bool CopyHostFile(const std::string& source, const std::string& requestedDestina
   } else if (errno != ENOENT) {
     throw HostError(errno, "examine", destination);
   }
-  if (exists) {
+  if (exists && !replacingLink) {
     if (S_ISDIR(destinationStat.st_mode)) {
       throw HostErrorNumbered(kErrPathFileAccess, EISDIR, "replace", destination);
     }
@@ -458,7 +460,7 @@ bool CopyHostFile(const std::string& source, const std::string& requestedDestina
   if (flush && hostCalls.fsync(out.fd()) != 0) throw HostError(errno, "write", out.path());
   out.PublishAs(destination);
   if (flush) FlushFolder(folder);
-  return exists;
+  return CopiedFile{exists, outStat.st_dev};
 }
 
 }  // namespace bt

@@ -24,6 +24,7 @@
 #include <utility>
 
 #include "platform/posix/open_files.h"
+#include "platform/posix/written_file_systems.h"
 
 namespace bt {
 
@@ -64,6 +65,13 @@ struct CopyMethods {
   // Host folders already cleared of stale temporary files.
   std::set<std::string> sweptFolders;
   std::chrono::seconds staleTemporaryAge = kStaleTemporaryAge;
+  // Where copies went since the last flush.
+  WrittenFileSystems written;
+};
+
+struct CopiedFile {
+  bool replaced = false;  // an existing file (or link) was replaced
+  dev_t device = 0;       // the file system the copy went to
 };
 
 // Removes the temporary files of hostFolder that nobody holds locked and
@@ -80,8 +88,9 @@ int RemoveStaleTemporaryFiles(const std::string& hostFolder,
 // plain file, 61 when the disk is full; 70 also when another process has the
 // source or the destination open for writing (a database in use). With
 // durableReplace, a replaced file is on the disk when the call returns.
-// Returns true when it replaced a file.
-bool CopyHostFile(const std::string& source, const std::string& destination, bool durableReplace,
-                  CopyMethods& methods);
+// With followLink, a destination that is a link to a file has that file
+// replaced, the link kept; without, the link itself is replaced.
+CopiedFile CopyHostFile(const std::string& source, const std::string& destination, bool durableReplace,
+                        bool followLink, CopyMethods& methods);
 
 }  // namespace bt

@@ -13,6 +13,7 @@
 
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/file_copy.h"
+#include "platform/posix/folder_identity.h"
 #include "platform/posix/folder_listing.h"
 #include "platform/posix/host_errors.h"
 #include "platform/posix/host_path_resolver.h"
@@ -38,6 +39,12 @@ std::string CurrentWorkingFolder() {
   return buffer.c_str();
 }
 
+// The folder part of a Windows path text.
+std::string WindowsFolderOf(const std::string& path) {
+  const auto separator = path.find_last_of("\\/");
+  return separator == std::string::npos ? path : path.substr(0, separator);
+}
+
 // The same failure with the Windows path it concerns in front of its detail.
 AppError About(const std::string& windowsText, const AppError& error) {
   return AppError(error.number(), windowsText + ": " + error.detail());
@@ -53,9 +60,22 @@ class PosixFileSystem final : public FileSystem {
   std::uint32_t GetAttributes(const std::string& path) override {
     const Located at = Locate(path);
     struct stat st {};
-    const std::string host = FolderOnlyHostPath(at);
-    if (::stat(host.c_str(), &st) != 0) Fail(path, at.drive, HostError(errno, "examine", host));
-    return DosAttributes(at.host.path, at.host.name, st);
+    const std::string& host = at.host.path;
+    if (::lstat(host.c_str(), &st) != 0) Fail(path, at.drive, HostError(errno, "examine", host));
+    std::uint32_t link = 0;
+    if (S_ISLNK(st.st_mode)) {
+      // What the link leads to, marked as a link, as Windows shows one.
+      link = kAttrReparsePoint;
+      if (::stat(host.c_str(), &st) != 0) {
+        if (at.windows.folderOnly) Fail(path, at.drive, HostError(errno, "examine", host));
+        return kAttrReparsePoint | kAttrArchive;
+      }
+    }
+    // A text ending in "\" names a folder only.
+    if (at.windows.folderOnly && !S_ISDIR(st.st_mode)) {
+      Fail(path, at.drive, HostError(ENOTDIR, "examine", FolderOnlyHostPath(at)));
+    }
+    return DosAttributes(at.host.path, at.host.name, st) | link;
   }
 
   bool OrdinaryFileExists(const std::string& path) override {
@@ -85,11 +105,13 @@ class PosixFileSystem final : public FileSystem {
       Fail(path, at.drive, HostErrorNumbered(number, error, "create the folder", at.host.path));
     }
     resolver_.cache().EndChange(change, at.host.name);
+    struct stat st {};
+    if (::stat(at.host.path.c_str(), &st) == 0) methods_.written.Note(st.st_dev, at.host.folder, WindowsFolderOf(path));
   }
 
   using FileSystem::CopyWholeFile;
   void CopyWholeFile(const std::string& source, const std::string& destination,
-                     Durability durability) override {
+                     Durability durability, DestinationLinks links) override {
     const Located from = Locate(source);
     Located to = Locate(destination);
     if (to.windows.names.empty() || to.windows.folderOnly) {
@@ -98,7 +120,9 @@ class PosixFileSystem final : public FileSystem {
     KeepCaseVariantsApart(from, to);
     const FolderNameCache::Change change = resolver_.cache().BeginChange(to.host.folder, to.host.folderMatched);
     try {
-      CopyHostFile(from.host.path, to.host.path, durability == Durability::kNow, methods_);
+      const CopiedFile copied = CopyHostFile(from.host.path, to.host.path, durability == Durability::kNow,
+                                             links == DestinationLinks::kFollow, methods_);
+      methods_.written.Note(copied.device, to.host.folder, WindowsFolderOf(destination));
     } catch (const AppError& error) {
       // No EndChange: nothing was added, and the temporary file came and
       // went, so the folder's list is read again when next needed.
@@ -113,15 +137,16 @@ class PosixFileSystem final : public FileSystem {
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override;
   int FindNextFileA(FindHandle handle, FindData* record) override;
 
-  void FlushToDisk(const std::string& path) override {
-    const Located at = Locate(path);
-    const std::string host = FolderOnlyHostPath(at);
-    const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) Fail(path, at.drive, HostError(errno, "open", host));
-    const int flushed = ::syncfs(fd);
-    const int error = errno;
-    ::close(fd);
-    if (flushed != 0) Fail(path, at.drive, HostError(error, "write to the disk", host));
+  void FlushWrites() override { methods_.written.Flush(); }
+
+  bool LiesWithin(const std::string& path, const std::string& folder) override {
+    try {
+      const Located inner = Locate(path);
+      const Located outer = Locate(folder);
+      return HostFolderLiesWithin(inner.host.path, outer.host.path);
+    } catch (const AppError&) {
+      return false;
+    }
   }
   void FindClose(FindHandle handle) override { listings_.erase(handle); }
   std::optional<AppError> LastFindFailure() const override { return lastFindFailure_; }

@@ -193,14 +193,19 @@ void FaultyFileSystem::CreateFolder(const std::string& path) {
 }
 
 void FaultyFileSystem::CopyWholeFile(const std::string& source, const std::string& destination,
-                                     Durability durability) {
+                                     Durability durability, DestinationLinks links) {
   if (auto error = Step(FsOp::CopyWholeFile)) throw *error;
-  target_.CopyWholeFile(source, destination, durability);
+  target_.CopyWholeFile(source, destination, durability, links);
 }
 
-void FaultyFileSystem::FlushToDisk(const std::string& path) {
-  if (auto error = Step(FsOp::FlushToDisk)) throw *error;
-  target_.FlushToDisk(path);
+void FaultyFileSystem::FlushWrites() {
+  if (auto error = Step(FsOp::FlushWrites)) throw *error;
+  target_.FlushWrites();
+}
+
+bool FaultyFileSystem::LiesWithin(const std::string& path, const std::string& folder) {
+  if (Step(FsOp::LiesWithin)) return false;
+  return target_.LiesWithin(path, folder);
 }
 
 FindHandle FaultyFileSystem::FindFirstFileA(const std::string& pattern, FindData* record) {

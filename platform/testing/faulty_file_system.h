@@ -40,7 +40,8 @@ enum class FsOp {
   CopyWholeFile,
   FindFirst,
   FindNext,
-  FlushToDisk,
+  FlushWrites,
+  LiesWithin,
   kCount,
 };
 
@@ -54,7 +55,7 @@ class FaultyFileSystem final : public FileSystem {
   // The nth call of op from now on (1 = the next one) fails with error; with
   // persistent, so does every later call. A listing call that fails returns
   // its failure value and reports error through LastFindFailure();
-  // OrdinaryFileExists answers false.
+  // OrdinaryFileExists and LiesWithin answer false.
   void FailOn(FsOp op, int nth, const AppError& error, bool persistent = false);
   // The nth call of step from now on fails with hostErrno (-1 and errno,
   // as the system call would); with persistent, so does every later call.
@@ -80,8 +81,9 @@ class FaultyFileSystem final : public FileSystem {
   void CreateFolder(const std::string& path) override;
   using FileSystem::CopyWholeFile;
   void CopyWholeFile(const std::string& source, const std::string& destination,
-                     Durability durability) override;
-  void FlushToDisk(const std::string& path) override;
+                     Durability durability, DestinationLinks links) override;
+  void FlushWrites() override;
+  bool LiesWithin(const std::string& path, const std::string& folder) override;
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override;
   int FindNextFileA(FindHandle handle, FindData* record) override;
   void FindClose(FindHandle handle) override;

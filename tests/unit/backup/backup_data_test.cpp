@@ -190,7 +190,7 @@ TEST_F(BackupDataTest, ABackupThatCannotReachTheDiskIsNotReportedDone) {
   MakeInstallation();
   drives_.MakeFolder("D:\\Copias");
   testing::FaultyFileSystem faulty(*files_);
-  faulty.FailOn(testing::FsOp::FlushToDisk, 1, AppError(kErrDeviceIo, "D:\\Copias"));
+  faulty.FailOn(testing::FsOp::FlushWrites, 1, AppError(kErrDeviceIo, "D:\\Copias"));
   OperationContext context{faulty, clock_, boxes_, [this] { return installation_; }};
 
   EXPECT_THROW(BackupData(context, "D:\\Copias", true), AppError);

@@ -140,8 +140,10 @@ class ManySubfolders final : public FileSystem {
   std::uint32_t GetAttributes(const std::string&) override { return kAttrDirectory; }
   bool OrdinaryFileExists(const std::string&) override { return false; }
   void CreateFolder(const std::string&) override { ++created; }
-  void CopyWholeFile(const std::string&, const std::string&, Durability) override {}
-  void FlushToDisk(const std::string&) override {}
+  using FileSystem::CopyWholeFile;
+  void CopyWholeFile(const std::string&, const std::string&, Durability, DestinationLinks) override {}
+  void FlushWrites() override {}
+  bool LiesWithin(const std::string&, const std::string&) override { return false; }
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override {
     if (pattern != "C:\\Muitas\\*.*") return kInvalidHandle;  // subfolders are empty
     next_ = 0;

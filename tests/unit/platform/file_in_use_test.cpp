@@ -58,12 +58,5 @@ TEST_F(FileInUseTest, AProgramThatOnlyReadsTheFileDoesNotStopTheCopy) {
   EXPECT_EQ(drives_.ReadFile("C:\\Tarvel\\vendrial.mdb"), "banco do backup");
 }
 
-TEST_F(FileInUseTest, FlushToDiskTakesAnyPathOfTheDriveButNotAMissingOne) {
-  files_->FlushToDisk("D:\\Copia");
-  files_->FlushToDisk("D:\\Copia\\vendrial.mdb");
-  const int number = ThrownNumber([&] { files_->FlushToDisk("D:\\NaoExiste"); });
-  EXPECT_TRUE(number == kErrPathNotFound || number == kErrFileNotFound) << number;
-}
-
 }  // namespace
 }  // namespace bt

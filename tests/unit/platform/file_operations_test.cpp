@@ -160,11 +160,13 @@ TEST(DosAttrib, OnlyTheTextFormIsRead) {
   EXPECT_EQ(ParseDosAttrib("0xZ"), std::nullopt);
 }
 
-TEST_F(FileOperations, ALinkToAFolderIsAFolder) {
+TEST_F(FileOperations, ALinkIsWhatItLeadsToMarkedAsALink) {
   fs::create_directory_symlink(drives_.Host("C:\\Tarvel\\Fotos"), drives_.Host("C:\\Atalho"));
   fs::create_symlink(drives_.Host("C:\\Tarvel\\nada"), drives_.Host("C:\\Quebrado"));
-  EXPECT_EQ(files_->GetAttributes("C:\\Atalho"), kAttrDirectory);
-  EXPECT_EQ(ThrownNumber([&] { files_->GetAttributes("C:\\Quebrado"); }), kErrFileNotFound);
+  EXPECT_EQ(files_->GetAttributes("C:\\Atalho"), kAttrDirectory | kAttrReparsePoint);
+  EXPECT_EQ(files_->GetAttributes("C:\\Atalho\\"), kAttrDirectory | kAttrReparsePoint);
+  EXPECT_EQ(files_->GetAttributes("C:\\Quebrado"), kAttrReparsePoint | kAttrArchive);
+  EXPECT_EQ(files_->GetAttributes("C:\\Tarvel\\Fotos"), kAttrDirectory);
 }
 
 }  // namespace

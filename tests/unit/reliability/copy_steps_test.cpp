@@ -46,7 +46,7 @@ class CopyStepsTest : public ::testing::Test {
   }
   void Copy() {
     CopyMethods methods;
-    CopyHostFile(source_, destination_, true, methods);
+    CopyHostFile(source_, destination_, true, true, methods);
   }
   bool LeftoversIn(const std::string& folder) const {
     for (const auto& entry : fs::directory_iterator(folder)) {
@@ -166,12 +166,12 @@ TEST_F(CopyStepsTest, TheFirstCopyIntoAFolderRemovesTheStaleLeftoversOfAKilledOn
 
   // A fresh leftover may be a live copy's on another machine: kept.
   CopyMethods patient;
-  CopyHostFile(source_, destination_, true, patient);
+  CopyHostFile(source_, destination_, true, true, patient);
   EXPECT_TRUE(fs::exists(leftover));
 
   CopyMethods methods;
   methods.staleTemporaryAge = std::chrono::seconds(0);
-  CopyHostFile(source_, destination_, true, methods);
+  CopyHostFile(source_, destination_, true, true, methods);
   EXPECT_FALSE(fs::exists(leftover));
   EXPECT_TRUE(fs::exists(elsewhere)) << "only the folder copied into is cleared";
   EXPECT_EQ(ReadHostFile(destination_), "banco");
