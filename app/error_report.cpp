@@ -22,8 +22,26 @@ struct ActiveRun {
 struct Failure {
   int number;
   std::string description;
-  std::string detail;
+  std::string detail;      // Portuguese, for the box
+  std::string hostDetail;  // English, for the developers' log
 };
+
+std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+
+// "2026-12-08 20:36:02 erro 70 (Permissão negada): <detail> | <host detail>"
+std::string LogLine(Services& services, const Failure& failure) {
+  std::string line;
+  try {
+    const LocalDateTime now = services.clock.Now();
+    line = std::to_string(now.year) + "-" + TwoDigits(now.month) + "-" + TwoDigits(now.day) + " " +
+           TwoDigits(now.hour) + ":" + TwoDigits(now.minute) + ":" + TwoDigits(now.second) + " ";
+  } catch (const std::exception&) {
+  }
+  line += "erro " + std::to_string(failure.number) + " (" + failure.description + ")";
+  if (!failure.detail.empty()) line += ": " + failure.detail;
+  if (!failure.hostDetail.empty()) line += " | " + failure.hostDetail;
+  return line;
+}
 
 }  // namespace
 
@@ -48,14 +66,17 @@ void RunWithErrorReport(Services& services, const std::function<void()>& body) {
     try {
       body();
     } catch (const AppError& error) {
-      failure = Failure{error.number(), error.description(), error.detail()};
+      failure = Failure{error.number(), error.description(), error.detail(), error.hostDetail()};
     } catch (const std::bad_alloc&) {
-      failure = Failure{kErrOutOfMemory, DescriptionOf(kErrOutOfMemory), {}};
+      failure = Failure{kErrOutOfMemory, DescriptionOf(kErrOutOfMemory), {}, "std::bad_alloc"};
     } catch (const std::exception& error) {
-      failure = Failure{kErrUnclassified, DescriptionOf(kErrUnclassified), error.what()};
+      // Its message is the library's, in English: for the log only.
+      failure = Failure{kErrUnclassified, DescriptionOf(kErrUnclassified), {}, error.what()};
     }
   }
   if (!failure) return;
+
+  if (services.log != nullptr) services.log->Append(LogLine(services, *failure));
 
   try {
     services.windows.ShowMessage(

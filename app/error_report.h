@@ -21,9 +21,11 @@ std::string ErrorReportText(int number, const std::string& description,
                             const std::string& detail);
 
 // Runs body. A failure that leaves it (AppError; std::bad_alloc as 7; any
-// other std::exception as kErrUnclassified with its message as the detail)
-// is shown in a message box with the error icon and OK, after which the
-// application ends with status 1. The window stays as the failure left it
+// other std::exception as kErrUnclassified) is shown in a message box with
+// the error icon and OK, with its number, description and Portuguese detail,
+// after which the application ends with status 1. The host's account of it
+// (AppError's host detail, another exception's message) goes to the
+// developers' log only, before the box is shown. The window stays as the failure left it
 // (busy, when it came from an operation) until the box is closed.
 //
 // A run nested inside another (a change handler raised by code inside a

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "platform/developer_log.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/window_system.h"
@@ -15,6 +16,9 @@ struct Services {
   FileSystem& files;
   Registry& registry;
   Clock& clock;
+  // Where the error report writes the host's account of a failure; none in
+  // most tests.
+  DeveloperLog* log = nullptr;
 };
 
 }  // namespace bt

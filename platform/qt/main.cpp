@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
   const std::unique_ptr<bt::FileSystem> files = bt::MakePosixFileSystem(bt::DefaultDriveTable());
   const std::unique_ptr<bt::Registry> registry = bt::MakeDefaultRegistry();
   bt::QtWindowSystem windows(*files);
-  bt::Services services{windows, *files, *registry, bt::SystemClock()};
+  const std::unique_ptr<bt::DeveloperLog> log = bt::OpenDeveloperLog();
+  bt::Services services{windows, *files, *registry, bt::SystemClock(), log.get()};
 
   bt::Main(services);
   // Main ends the process itself when start-up fails; a window it did not

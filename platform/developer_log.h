@@ -1,0 +1,26 @@
+// The developers' log: the host's own account of every failure that reaches
+// the error report (host paths, the system's English messages), which the
+// user's box leaves out. One line each, appended.
+//
+// Linux: $XDG_STATE_HOME/BackupTarvel/erros.log, by default
+// ~/.local/state/BackupTarvel/erros.log. Windows:
+// %LOCALAPPDATA%\BackupTarvel\erros.log.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace bt {
+
+class DeveloperLog {
+ public:
+  virtual ~DeveloperLog() = default;
+  // Appends one line (a line feed is added). Never throws: a log that
+  // cannot be written must not hide the failure it was to record.
+  virtual void Append(const std::string& line) = 0;
+};
+
+// The platform's log file, created with its folder on the first Append.
+std::unique_ptr<DeveloperLog> OpenDeveloperLog();
+
+}  // namespace bt
