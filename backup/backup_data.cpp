@@ -5,10 +5,29 @@
 namespace bt {
 namespace {
 
-// A backup set inside the photo folder would be copied into itself.
-bool InsidePhotos(const std::string& installation, const std::string& backupSet) {
-  const std::string photos = LowerCase(installation + "\\" + kPhotosFolder + "\\");
-  return LowerCase(backupSet + "\\").compare(0, photos.size(), photos) == 0;
+// A backup set inside the photo folder would be copied into itself: whether
+// the location's text says so, or a link or another drive letter leads there.
+bool InsidePhotos(FileSystem& files, const std::string& installation, const std::string& backupSet) {
+  const std::string photos = installation + "\\" + kPhotosFolder;
+  const std::string photosText = LowerCase(photos + "\\");
+  return LowerCase(backupSet + "\\").compare(0, photosText.size(), photosText) == 0 ||
+         files.LiesWithin(backupSet, photos);
+}
+
+// The set folder exists already as a link when someone planted it there to
+// lead the copies elsewhere; the run must not write through it.
+void RefusePlantedSetFolder(FileSystem& files, const std::string& backupSet) {
+  std::uint32_t attributes = 0;
+  try {
+    attributes = files.GetAttributes(backupSet);
+  } catch (const AppError&) {
+    return;  // missing: the first copy into it says so
+  }
+  if (attributes & kAttrReparsePoint) {
+    throw AppError(kErrPathFileAccess, "A pasta \"" + backupSet +
+                                           "\" já existia como atalho para outro local, que este "
+                                           "programa não criou; nada foi copiado para ela.");
+  }
 }
 
 }  // namespace
@@ -23,13 +42,14 @@ void CreateFolder(OperationContext& context, const std::string& path) {
 }
 
 void BackupData(OperationContext& context, const std::string& location, bool includeAll) {
+  FileSystem& files = context.files;
   const std::string installation = WithoutTrailingSeparator(context.installationFolder());
   const std::string sourceDatabase = installation + "\\" + kDatabaseFile;
   const std::string folder = WithoutTrailingSeparator(location);
   const std::string stamp = TimestampName(context.clock);
   const std::string backupSet = folder + "\\" + stamp;
 
-  if (includeAll && InsidePhotos(installation, backupSet)) {
+  if (includeAll && InsidePhotos(files, installation, backupSet)) {
     context.boxes.ShowMessage(
         "O local do backup fica dentro da pasta de fotos do Tarvel 2.0, que seria copiada para "
         "dentro de si mesma.\nSelecione um local fora da pasta \"Fotos\" e tente novamente.",
@@ -40,10 +60,13 @@ void BackupData(OperationContext& context, const std::string& location, bool inc
   // it exists already (two runs in one second) the copies go into it, and
   // when it is really missing the first copy fails.
   CreateFolder(context, backupSet);
-  context.files.CopyWholeFile(sourceDatabase, backupSet + "\\" + kDatabaseFile);
-  if (includeAll) CopyOptionsAndPhotos(context.files, installation, backupSet);
-  // Reported done only once it is on the disk.
-  context.files.FlushWrites();
+  // Nothing in a set is the user's own: links found there are never followed.
+  const DestinationLinks links = DestinationLinks::kReplace;
+  RunCopies(files, [&] {
+    RefusePlantedSetFolder(files, backupSet);
+    files.CopyWholeFile(sourceDatabase, backupSet + "\\" + kDatabaseFile, Durability::kNow, links);
+    if (includeAll) CopyOptionsAndPhotos(files, installation, backupSet, links);
+  });
   context.boxes.ShowMessage(
       "A cópia de segurança dos dados foi concluída com sucesso no seguinte local:\n" + folder +
           "\\" + stamp,

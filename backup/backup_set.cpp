@@ -13,9 +13,10 @@ std::string WithoutTrailingSeparator(const std::string& folder) {
   return folder;
 }
 
-void CopyOptionsAndPhotos(FileSystem& files, const std::string& from, const std::string& to) {
-  files.CopyWholeFile(from + "\\" + kOptionsFile, to + "\\" + kOptionsFile);
-  CopyPath(files, from + "\\" + kPhotosFolder + "\\", to + "\\" + kPhotosFolder);
+void CopyOptionsAndPhotos(FileSystem& files, const std::string& from, const std::string& to,
+                          DestinationLinks links) {
+  files.CopyWholeFile(from + "\\" + kOptionsFile, to + "\\" + kOptionsFile, Durability::kNow, links);
+  CopyPath(files, from + "\\" + kPhotosFolder + "\\", to + "\\" + kPhotosFolder, links);
 }
 
 std::string TimestampName(Clock& clock) {

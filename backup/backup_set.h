@@ -25,8 +25,27 @@ std::string WithoutTrailingSeparator(const std::string& folder);
 // Copies the options file and the photo tree from one folder to another
 // (the installation and a set, either way), both given without a trailing
 // "\". The options file is flushed on its own when it replaces one; the
-// photos at the next FlushWrites.
-void CopyOptionsAndPhotos(FileSystem& files, const std::string& from, const std::string& to);
+// photos at the next FlushWrites. links: how links met at `to` are taken.
+void CopyOptionsAndPhotos(FileSystem& files, const std::string& from, const std::string& to,
+                          DestinationLinks links);
+
+// Runs the copies of an operation. A failure leaves it after what was
+// already replaced has been made durable, so that the files the user is
+// told about are on the disk whatever comes next.
+template <typename Copies>
+void RunCopies(FileSystem& files, Copies&& copies) {
+  try {
+    copies();
+  } catch (...) {
+    try {
+      files.FlushWrites();
+    } catch (...) {
+      // The first failure is the one to report.
+    }
+    throw;
+  }
+  files.FlushWrites();
+}
 
 // The stamp of a backup set, "yyyymmdd_HhNnSs" with leading zeros:
 // 17 January 2009 at 13:09:04 gives "20090117_130904".

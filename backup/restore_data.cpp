@@ -50,6 +50,25 @@ std::string IncompleteSetText(const std::vector<std::string>& missing) {
          "backup/restauração\" e tente novamente, ou selecione outra cópia de segurança.";
 }
 
+// The installation itself, however it was reached: its text in another
+// letter case, or another way to the same folder (a link, a second drive
+// letter), which would copy every file onto itself.
+bool IsInstallation(FileSystem& files, const std::string& backupDatabase,
+                    const std::string& installedDatabase, const std::string& backupFolder,
+                    const std::string& installation) {
+  return LowerCase(backupDatabase) == LowerCase(installedDatabase) ||
+         (files.LiesWithin(backupFolder, installation) && files.LiesWithin(installation, backupFolder));
+}
+
+// With the photos, a set inside the installation's photo tree (or holding
+// it) would have the restore write over the very photos it is reading.
+bool PhotoTreesOverlap(FileSystem& files, const std::string& backupFolder,
+                       const std::string& installation) {
+  const std::string installedPhotos = installation + "\\" + kPhotosFolder;
+  return files.LiesWithin(backupFolder, installedPhotos) ||
+         files.LiesWithin(installedPhotos, backupFolder + "\\" + kPhotosFolder);
+}
+
 }  // namespace
 
 void RestoreData(OperationContext& context, const std::string& location, bool includeAll) {
@@ -64,23 +83,34 @@ void RestoreData(OperationContext& context, const std::string& location, bool in
            "Selecione outro local que contenha uma cópia de segurança e tente novamente.");
     return;
   }
-  if (LowerCase(backupDatabase) == LowerCase(installedDatabase)) {
+  FileSystem& files = context.files;
+  if (IsInstallation(files, backupDatabase, installedDatabase, backupFolder, installation)) {
     Inform(context, "Local incorreto",
            "Você selecionou o local do arquivo original e não de uma cópia de segurança.\n"
            "Selecione um local que contenha uma cópia de segurança de tente novamente.");
     return;
   }
+  if (includeAll && PhotoTreesOverlap(files, backupFolder, installation)) {
+    Inform(context, "Local incorreto",
+           "Esta cópia de segurança fica dentro da pasta de fotos do Tarvel 2.0, que seria "
+           "restaurada sobre si mesma.\n"
+           "Selecione uma cópia de segurança fora da pasta \"Fotos\" e tente novamente.");
+    return;
+  }
   if (includeAll) {
-    const std::vector<std::string> missing = MissingFromSet(context.files, backupFolder);
+    const std::vector<std::string> missing = MissingFromSet(files, backupFolder);
     if (!missing.empty()) {
       Inform(context, "Cópia de segurança incompleta", IncompleteSetText(missing));
       return;
     }
   }
 
-  context.files.CopyWholeFile(backupDatabase, installedDatabase);
-  if (includeAll) CopyOptionsAndPhotos(context.files, backupFolder, installation);
-  context.files.FlushWrites();
+  // The installation's own links lead to its real files, which are replaced.
+  const DestinationLinks links = DestinationLinks::kFollow;
+  RunCopies(files, [&] {
+    files.CopyWholeFile(backupDatabase, installedDatabase, Durability::kNow, links);
+    if (includeAll) CopyOptionsAndPhotos(files, backupFolder, installation, links);
+  });
   Inform(context, "Operação concluída",
          "A cópia de segurança foi recuperada com sucesso do seguinte local:\n" + location);
 }

@@ -36,47 +36,64 @@ std::string NameOf(const FindData& record) {
   return std::string(record.cFileName, length);
 }
 
-bool IsFolder(FileSystem& files, const std::string& path) {
+std::uint32_t AttributesOrNone(FileSystem& files, const std::string& path) {
   try {
-    return (files.GetAttributes(path) & kAttrDirectory) != 0;
+    return files.GetAttributes(path);
   } catch (const AppError&) {
-    return false;
+    return 0;
+  }
+}
+
+// A folder that exists at the destination already is written into, unless
+// it is a link where links must not be followed: a backup set holds only
+// what the program made, so a link there was planted to lead the copy
+// elsewhere.
+void RefusePlantedLink(FileSystem& files, const std::string& folder, DestinationLinks links) {
+  if (links == DestinationLinks::kReplace && (AttributesOrNone(files, folder) & kAttrReparsePoint)) {
+    throw AppError(kErrPathFileAccess, "A pasta \"" + folder +
+                                           "\" é um atalho para outro local, que este programa não "
+                                           "criou; nada foi copiado para dentro dela.");
   }
 }
 
 // A subfolder that is already at the destination is copied into, as files
 // are replaced: a restore over an installation whose "Fotos" holds the same
 // subfolders is the normal case, not a failure.
-void CreateOrReuseFolder(FileSystem& files, const std::string& path) {
+void CreateOrReuseFolder(FileSystem& files, const std::string& path, DestinationLinks links) {
   try {
     files.CreateFolder(path);
   } catch (const AppError&) {
-    if (!IsFolder(files, path)) throw;
+    if ((AttributesOrNone(files, path) & kAttrDirectory) == 0) throw;
+    RefusePlantedLink(files, path, links);
   }
 }
 
 // A destination inside the source would be copied into itself, over and
-// over, until the disk is full.
-void RefuseDestinationInsideSource(const std::string& source, const std::string& destination) {
+// over, until the path is too long: whether the texts show it, or a link or
+// another drive letter hides it.
+void RefuseDestinationInsideSource(FileSystem& files, const std::string& source,
+                                   const std::string& destination) {
   const std::string folder = LowerCase(source);
   const std::string target = LowerCase(destination);
-  if (target.compare(0, folder.size(), folder) == 0) {
-    throw AppError(kErrPathFileAccess,
-                   "o destino " + destination + " fica dentro da origem " + source);
+  if (target.compare(0, folder.size(), folder) == 0 || files.LiesWithin(destination, source)) {
+    throw AppError(kErrPathFileAccess, "O destino \"" + destination +
+                                           "\" fica dentro da origem \"" + source +
+                                           "\", que seria copiada para dentro de si mesma.");
   }
 }
 
 }  // namespace
 
-std::int32_t CopyPath(FileSystem& files, std::string source, std::string destination) {
+std::int32_t CopyPath(FileSystem& files, std::string source, std::string destination,
+                      DestinationLinks links) {
   const std::uint32_t attributes = files.GetAttributes(source);
   if ((attributes & kAttrDirectory) == 0) {
-    files.CopyWholeFile(source, destination);
+    files.CopyWholeFile(source, destination, Durability::kNow, links);
     return 1;
   }
   if (!EndsWithSeparator(source)) source += '\\';
   if (!EndsWithSeparator(destination)) destination += '\\';
-  RefuseDestinationInsideSource(source, destination);
+  RefuseDestinationInsideSource(files, source, destination);
 
   // Failing to create the destination is not an error by itself: as a rule
   // it exists already, and if it is really missing the first copy into it
@@ -86,12 +103,13 @@ std::int32_t CopyPath(FileSystem& files, std::string source, std::string destina
     files.CreateFolder(destination);
     count = 1;
   } catch (const AppError&) {
+    RefusePlantedLink(files, destination, links);
   }
-  return CheckedAdd(count, CopyFolderContents(files, source, destination));
+  return CheckedAdd(count, CopyFolderContents(files, source, destination, links));
 }
 
 std::int32_t CopyFolderContents(FileSystem& files, const std::string& source,
-                                const std::string& destination) {
+                                const std::string& destination, DestinationLinks links) {
   std::int32_t count = 0;
   std::vector<std::string> subfolders;
 
@@ -108,13 +126,13 @@ std::int32_t CopyFolderContents(FileSystem& files, const std::string& source,
       if (name == "." || name == "..") continue;
       count = CheckedAdd(count, 1);
       if (record.dwFileAttributes & kAttrDirectory) {
-        CreateOrReuseFolder(files, destination + name);
+        CreateOrReuseFolder(files, destination + name, links);
         if (static_cast<std::int32_t>(subfolders.size()) >= kMaxSubfolders) {
           throw AppError(kErrOverflow, "mais de 32766 subpastas em " + source);
         }
         subfolders.push_back(name);
       } else if (name != "Thumbs.db") {
-        files.CopyWholeFile(source + name, destination + name, Durability::kAtFlush);
+        files.CopyWholeFile(source + name, destination + name, Durability::kAtFlush, links);
       }
     } while (files.FindNextFileA(handle, &record) != 0);
     if (auto failure = files.LastFindFailure()) throw *failure;
@@ -122,8 +140,8 @@ std::int32_t CopyFolderContents(FileSystem& files, const std::string& source,
   }
 
   for (const std::string& name : subfolders) {
-    count = CheckedAdd(count,
-                       CopyFolderContents(files, source + name + "\\", destination + name + "\\"));
+    count = CheckedAdd(count, CopyFolderContents(files, source + name + "\\",
+                                                 destination + name + "\\", links));
   }
   return count;
 }

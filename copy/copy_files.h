@@ -16,14 +16,18 @@ namespace bt {
 // "Thumbs.db" files included although they are not copied. Either path may
 // end in "\" or not. Throws AppError on the first failure and leaves what
 // was copied so far: 6 for a count overflow, 75 when destination is source
-// itself or lies inside it.
-std::int32_t CopyPath(FileSystem& files, std::string source, std::string destination);
+// itself or lies inside it (by what the folders are, whatever the texts
+// say), 75 with DestinationLinks::kReplace when a folder the copy would
+// write into is a link that it did not make.
+std::int32_t CopyPath(FileSystem& files, std::string source, std::string destination,
+                      DestinationLinks links = DestinationLinks::kFollow);
 
 // Copies the entries of the folder source into the existing folder
 // destination, both ending in "\", and returns how many entries it met.
 // A subfolder that exists at the destination already is copied into;
 // files there are replaced.
 std::int32_t CopyFolderContents(FileSystem& files, const std::string& source,
-                                const std::string& destination);
+                                const std::string& destination,
+                                DestinationLinks links = DestinationLinks::kFollow);
 
 }  // namespace bt
