@@ -1,32 +1,25 @@
-// Sections: the host calls; the temporary file and its stale leftovers;
-// moving the bytes (clone, copy_file_range, read/write); keeping the
-// source's metadata; CopyHostFile itself.
+// Sections: the host calls; moving the bytes (clone, copy_file_range,
+// read/write); keeping the metadata; what stands at the destination and
+// whether it may be replaced; CopyHostFile itself.
 #include "platform/posix/file_copy.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
 #include <cerrno>
-#include <cstdint>
-#include <ctime>
 #include <cstdlib>
-#include <memory>
-#include <random>
+#include <fstream>
 #include <vector>
 
 #include "platform/error.h"
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/host_errors.h"
 #include "platform/posix/host_path_resolver.h"
-#include "platform/posix/temporary_names.h"
 
 namespace bt {
 namespace {
@@ -51,179 +44,10 @@ constexpr HostCopyCalls kRealCalls{RealOpen, ::read,   ::write, RealClone, RealC
                                    ::fsync,  ::rename, ::close, RealLink};
 HostCopyCalls hostCalls = kRealCalls;
 
-// --- The temporary file and its stale leftovers ----------------------------
-
 std::string FolderOf(const std::string& hostPath) {
   const auto slash = hostPath.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : hostPath.substr(0, slash);
-}
-
-std::uint64_t RandomNumber() {
-  thread_local std::mt19937_64 generator{[] {
-    std::random_device device;
-    return (static_cast<std::uint64_t>(device()) << 32) ^ device();
-  }()};
-  return generator();
-}
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) hostCalls.close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  // Closes now, reporting the failure a write-back may only show here.
-  int Close() {
-    const int result = hostCalls.close(fd_);
-    fd_ = -1;
-    return result;
-  }
-
- private:
-  int fd_;
-};
-
-// The file being written, with no name yet where the host allows it
-// (O_TMPFILE: it vanishes by itself if the copy fails or the process dies),
-// else under a hidden temporary name, removed unless renamed into place.
-class TemporaryFile {
- public:
-  // unnamed: the destination does not exist, so the file can be given its
-  // final name by a link instead of a rename.
-  // mode: the permission bits the file is created with (less the umask).
-  TemporaryFile(const std::string& folder, bool unnamed, mode_t mode) : folder_(folder) {
-    if (unnamed) {
-      // Named for messages only: a missing folder is then a missing path.
-      path_ = JoinHostPath(folder, "(unnamed temporary file)");
-      const int fd = hostCalls.open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-      if (fd >= 0) {
-        file_ = std::make_unique<FileDescriptor>(fd);
-        unnamed_ = true;
-        return;
-      }
-      // Not offered by this file system: the named way below.
-      if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-        throw HostError(errno, "create a temporary file", path_);
-      }
-    }
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      path_ = JoinHostPath(folder, TemporaryCopyName(RandomNumber()));
-      const int fd = hostCalls.open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-      if (fd >= 0) {
-        file_ = std::make_unique<FileDescriptor>(fd);
-        // Held until the file is closed or its process ends, so that a
-        // leftover can be told from a copy still running. Where the host
-        // cannot lock, no other copy can lock it either, and it is kept.
-        ::flock(fd, LOCK_EX | LOCK_NB);
-        return;
-      }
-      if (errno != EEXIST) break;
-    }
-    const int error = errno;
-    throw HostError(error, "create a temporary file", path_);
-  }
-  ~TemporaryFile() {
-    file_.reset();
-    if (!renamed_ && !unnamed_) ::unlink(path_.c_str());
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-  int fd() const { return file_->get(); }
-  const std::string& path() const { return path_; }
-  void Close() {
-    if (file_->Close() != 0) throw HostError(errno, "write", path_);
-  }
-  // Gives the complete file its final name: a link for an unnamed file, else
-  // a rename over whatever is there.
-  void PublishAs(const std::string& destination) {
-    if (!unnamed_) {
-      Close();
-      RenameTo(destination);
-      return;
-    }
-    if (hostCalls.link(fd(), destination.c_str()) != 0) {
-      const int error = errno;
-      if (error != EEXIST) throw HostError(error, "create", destination);
-      // Someone made the file since it was looked at: replace it, as ever.
-      LinkUnderTemporaryName();
-      Close();
-      RenameTo(destination);
-      return;
-    }
-    renamed_ = true;
-    // The name is there; a write-back failure that only the close reports
-    // must not leave it behind with doubtful content.
-    if (file_->Close() != 0) {
-      const int error = errno;
-      ::unlink(destination.c_str());
-      throw HostError(error, "write", destination);
-    }
-  }
-
-  void RenameTo(const std::string& destination) {
-    if (hostCalls.rename(path_.c_str(), destination.c_str()) != 0) {
-      const int error = errno;
-      if (error == EISDIR) throw HostErrorNumbered(kErrPathFileAccess, error, "replace", destination);
-      throw HostError(error, "replace", destination);
-    }
-    renamed_ = true;
-  }
-
- private:
-  void LinkUnderTemporaryName() {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      const std::string path = JoinHostPath(folder_, TemporaryCopyName(RandomNumber()));
-      if (hostCalls.link(fd(), path.c_str()) == 0) {
-        path_ = path;
-        unnamed_ = false;
-        ::flock(fd(), LOCK_EX | LOCK_NB);  // as a named temporary file is held
-        return;
-      }
-      if (errno != EEXIST) break;
-    }
-    throw HostError(errno, "create a temporary file", JoinHostPath(folder_, "(temporary name)"));
-  }
-
-  std::string folder_;
-  std::string path_;
-  std::unique_ptr<FileDescriptor> file_;
-  bool renamed_ = false;
-  bool unnamed_ = false;
-};
-
-bool OlderThan(const timespec& changed, std::chrono::seconds age) {
-  timespec now{};
-  ::clock_gettime(CLOCK_REALTIME, &now);
-  return now.tv_sec - changed.tv_sec >= age.count();
-}
-
-// Removes the leftover name of folder if it is still the file examined and
-// nobody holds it.
-bool RemoveIfStale(int folder, const char* name, std::chrono::seconds age) {
-  struct stat before {};
-  if (::fstatat(folder, name, &before, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(before.st_mode) ||
-      !OlderThan(before.st_ctim, age)) {
-    return false;
-  }
-  const int fd = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return false;
-  bool removed = false;
-  struct stat held {};
-  // Locked by us, so no copy can be writing it: a live copy holds its lock
-  // from the moment it creates the file.
-  if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && held.st_ino == before.st_ino &&
-      held.st_dev == before.st_dev && OlderThan(held.st_ctim, age)) {
-    struct stat now {};
-    removed = ::fstatat(folder, name, &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_ino == held.st_ino &&
-              now.st_dev == held.st_dev && ::unlinkat(folder, name, 0) == 0;
-  }
-  ::close(fd);
-  return removed;
 }
 
 // --- Moving the bytes -------------------------------------------------------
@@ -305,6 +129,8 @@ void CopyContent(int in, const struct stat& sourceStat, const TemporaryFile& out
 
 // --- Keeping the source's metadata -----------------------------------------
 
+// --- Keeping the metadata --------------------------------------------------
+
 void CopyDosAttrib(int in, int out, const std::string& destination) {
   std::vector<char> value(256);
   ssize_t length = ::fgetxattr(in, kDosAttribXattr, value.data(), value.size());
@@ -341,25 +167,126 @@ int ProcessUmask() {
   return mask;
 }
 
+// What stands at the destination before the copy takes its name.
+struct Destination {
+  std::string path;     // where the copy goes: the target of a followed link
+  bool exists = false;
+  bool isLink = false;  // a link that is replaced itself
+  struct stat st {};    // the file replaced, when it is one
+
+  bool ReplacesAFile() const { return exists && !isLink; }
+};
+
+// The permission bits the copy is created with: those of the file it
+// replaces, else the source's (the umask then takes its share, as for cp).
+mode_t CreationBits(const Destination& destination, const struct stat& sourceStat) {
+  return (destination.ReplacesAFile() ? destination.st.st_mode : sourceStat.st_mode) & 0777;
+}
+
+// A file that replaces another takes its place wholly: the owner and the
+// permission bits of the one replaced, not of a backup on a stick mounted
+// with 0777 for everything. Changing the owner needs privileges the
+// process may lack; the file is then the process's own, as cp leaves it.
+void AdoptReplacedOwnership(const TemporaryFile& out, mode_t createdBits, const struct stat& replaced) {
+  if ((replaced.st_uid != ::geteuid() || replaced.st_gid != ::getegid()) &&
+      ::fchown(out.fd(), replaced.st_uid, replaced.st_gid) != 0 && errno != EPERM) {
+    throw HostError(errno, "give the owner of the replaced file to", out.path());
+  }
+  const mode_t bits = replaced.st_mode & 0777;
+  const int mask = ProcessUmask();
+  const bool exact = mask >= 0 && (createdBits & ~static_cast<mode_t>(mask)) == bits;
+  if (!exact && ::fchmod(out.fd(), bits) != 0) throw HostError(errno, "set the permissions of", out.path());
+}
+
 void KeepMetadata(int in, const struct stat& sourceStat, const TemporaryFile& out) {
   CopyDosAttrib(in, out.fd(), out.path());
-  // The file was created with the source's bits; only a umask that took
-  // some away calls for setting them again.
-  const mode_t bits = sourceStat.st_mode & 0777;
-  const int mask = ProcessUmask();
-  if ((mask < 0 || (bits & static_cast<mode_t>(mask)) != 0) && ::fchmod(out.fd(), bits) != 0) {
-    throw HostError(errno, "set the permissions of", out.path());
-  }
   // Last, since writing moves the modification time.
   const timespec times[2] = {{0, UTIME_OMIT}, sourceStat.st_mtim};
   if (::futimens(out.fd(), times) != 0) throw HostError(errno, "set the time of", out.path());
 }
 
+// --- What stands at the destination ----------------------------------------
+
+Destination Examine(const std::string& requested, bool followLink) {
+  Destination destination;
+  destination.path = requested;
+  if (::lstat(requested.c_str(), &destination.st) != 0) {
+    if (errno != ENOENT) throw HostError(errno, "examine", requested);
+    return destination;
+  }
+  destination.exists = true;
+  if (!S_ISLNK(destination.st.st_mode)) return destination;
+  if (!followLink) {
+    destination.isLink = true;
+    return destination;
+  }
+  // A link to a file: the file it leads to is replaced and the link kept,
+  // as a program writing through the link would do. One leading nowhere is
+  // itself replaced.
+  if (::stat(requested.c_str(), &destination.st) != 0) {
+    if (errno != ENOENT && errno != ELOOP) throw HostError(errno, "examine", requested);
+    destination.isLink = true;
+  } else if (S_ISREG(destination.st.st_mode)) {
+    if (char* resolved = ::realpath(requested.c_str(), nullptr)) {
+      destination.path = resolved;
+      ::free(resolved);
+    }
+  }
+  return destination;
+}
+
 bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
-[[noreturn]] void ThrowSameFile(const std::string& source, const std::string& destination) {
-  throw AppError(kErrPermissionDenied,
-                 "copy \"" + source + "\" onto \"" + destination + "\": they are the same file");
+// Whether a process other than this one writes to the file at hostPath
+// (whose lstat is st), opened here for reading only to ask.
+bool WrittenElsewhere(const std::string& hostPath, const struct stat& st, OpenFilesMonitor& monitor,
+                      OpenFilesMonitor::Freshness freshness) {
+  FileDescriptor fd(::open(hostPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat opened {};
+  if (fd.get() >= 0 && ::fstat(fd.get(), &opened) == 0 && SameFile(opened, st)) {
+    return monitor.WrittenElsewhere(fd.get(), opened, freshness);
+  }
+  return monitor.WrittenElsewhere(-1, st, freshness);
+}
+
+// Refuses to replace what must not be: a folder, the source itself, a
+// read-only file, a file another program has open for writing.
+void CheckReplaceable(const Destination& destination, const struct stat& sourceStat, const std::string& source,
+                      OpenFilesMonitor& monitor, OpenFilesMonitor::Freshness freshness) {
+  if (!destination.ReplacesAFile()) return;
+  const struct stat& st = destination.st;
+  const std::string& path = destination.path;
+  if (S_ISDIR(st.st_mode)) {
+    throw HostErrorNumbered(kErrPathFileAccess, EISDIR, "replace", path).WithDetail("o destino é uma pasta");
+  }
+  // Compared on the opened source, so that a file swapped in since the
+  // path was looked at cannot slip through.
+  if (SameFile(sourceStat, st)) {
+    throw AppError(kErrPermissionDenied, "a origem e o destino são o mesmo arquivo",
+                   "copy \"" + source + "\" onto \"" + path + "\": they are the same file");
+  }
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    throw AppError(kErrPermissionDenied, "o arquivo de destino é somente leitura",
+                   "replace \"" + path + "\": the file is read-only");
+  }
+  if (!S_ISREG(st.st_mode)) {
+    throw AppError(kErrPathFileAccess, "o destino não é um arquivo comum",
+                   "replace \"" + path + "\": not a plain file");
+  }
+  // The program holding it would go on writing into the replaced file.
+  if (WrittenElsewhere(path, st, monitor, freshness)) {
+    throw AppError(kErrPermissionDenied, "outro programa está com o arquivo de destino aberto para gravação",
+                   "replace \"" + path + "\": another program has it open for writing");
+  }
+}
+
+// A copy of a file in the middle of being written is no copy at all.
+void RefuseSourceBeingWritten(int in, const struct stat& sourceStat, const std::string& source,
+                              OpenFilesMonitor& monitor, OpenFilesMonitor::Freshness freshness) {
+  if (monitor.WrittenElsewhere(in, sourceStat, freshness)) {
+    throw AppError(kErrPermissionDenied, "outro programa está com o arquivo de origem aberto para gravação",
+                   "copy \"" + source + "\": another program is writing to it");
+  }
 }
 
 void FlushFolder(const std::string& folder) {
@@ -374,23 +301,15 @@ void FlushFolder(const std::string& folder) {
 HostCopyCalls& CopyCalls() { return hostCalls; }
 const HostCopyCalls& RealCopyCalls() { return kRealCalls; }
 
-int RemoveStaleTemporaryFiles(const std::string& hostFolder, std::chrono::seconds minimumAge) {
-  DIR* dir = ::opendir(hostFolder.c_str());
-  if (dir == nullptr) return 0;
-  int removed = 0;
-  while (const dirent* entry = ::readdir(dir)) {
-    if (IsTemporaryCopyName(entry->d_name) && RemoveIfStale(::dirfd(dir), entry->d_name, minimumAge)) {
-      ++removed;
-    }
-  }
-  ::closedir(dir);
-  return removed;
-}
-
 // --- CopyHostFile -----------------------------------------------------------
 
 CopiedFile CopyHostFile(const std::string& source, const std::string& requestedDestination,
                         bool durableReplace, bool followLink, CopyMethods& methods) {
+  using Freshness = OpenFilesMonitor::Freshness;
+  // The database and the options file are looked at afresh; for the many
+  // photos of a tree a look a moment old serves where leases do not.
+  const Freshness sourceFreshness = durableReplace ? Freshness::kNow : Freshness::kRecent;
+
   // O_NONBLOCK: opening a FIFO must not hang the copy (a regular file's
   // reads ignore the flag).
   FileDescriptor in(hostCalls.open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0));
@@ -399,68 +318,52 @@ CopiedFile CopyHostFile(const std::string& source, const std::string& requestedD
   if (::fstat(in.get(), &sourceStat) != 0) throw HostError(errno, "examine", source);
   if (S_ISDIR(sourceStat.st_mode)) throw HostErrorNumbered(kErrPermissionDenied, EISDIR, "open", source);
   if (!S_ISREG(sourceStat.st_mode)) {
-    throw AppError(kErrPathFileAccess, "copy \"" + source + "\": not a plain file");
+    throw AppError(kErrPathFileAccess, "a origem não é um arquivo comum", "copy \"" + source + "\": not a plain file");
   }
-  // A copy of a file in the middle of being written is no copy at all.
-  if (methods.openFiles.OpenForWritingElsewhere(sourceStat.st_dev, sourceStat.st_ino)) {
-    throw AppError(kErrPermissionDenied, "copy \"" + source + "\": another program is writing to it");
-  }
+  RefuseSourceBeingWritten(in.get(), sourceStat, source, methods.openFiles, sourceFreshness);
 
-  // A destination that is a link to a file: the file it leads to is replaced
-  // and the link kept, as a program writing through the link would do.
-  std::string destination = requestedDestination;
-  struct stat destinationStat {};
-  bool exists = false;
-  bool replacingLink = false;
-  if (::lstat(destination.c_str(), &destinationStat) == 0) {
-    exists = true;
-    replacingLink = S_ISLNK(destinationStat.st_mode) && !followLink;
-    if (S_ISLNK(destinationStat.st_mode) && followLink) {
-      if (::stat(destination.c_str(), &destinationStat) != 0) {
-        if (errno != ENOENT && errno != ELOOP) throw HostError(errno, "examine", destination);
-        exists = false;  // a link leading nowhere is itself replaced
-      } else if (S_ISREG(destinationStat.st_mode)) {
-        if (char* resolved = ::realpath(destination.c_str(), nullptr)) {
-          destination = resolved;
-          ::free(resolved);
-        }
-      }
-    }
-  } else if (errno != ENOENT) {
-    throw HostError(errno, "examine", destination);
-  }
-  if (exists && !replacingLink) {
-    if (S_ISDIR(destinationStat.st_mode)) {
-      throw HostErrorNumbered(kErrPathFileAccess, EISDIR, "replace", destination);
-    }
-    // Compared on the opened source, so that a file swapped in since the
-    // path was looked at cannot slip through.
-    if (SameFile(sourceStat, destinationStat)) ThrowSameFile(source, destination);
-    if ((destinationStat.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-      throw AppError(kErrPermissionDenied, "replace \"" + destination + "\": the file is read-only");
-    }
-    if (!S_ISREG(destinationStat.st_mode)) {
-      throw AppError(kErrPathFileAccess, "replace \"" + destination + "\": not a plain file");
-    }
-    // The program holding it would go on writing into the replaced file.
-    if (methods.openFiles.OpenForWritingElsewhere(destinationStat.st_dev, destinationStat.st_ino)) {
-      throw AppError(kErrPermissionDenied,
-                     "replace \"" + destination + "\": another program has it open for writing");
-    }
-  }
+  Destination destination = Examine(requestedDestination, followLink);
+  CheckReplaceable(destination, sourceStat, source, methods.openFiles, Freshness::kNow);
 
-  const std::string folder = FolderOf(destination);
+  const std::string folder = FolderOf(destination.path);
   if (methods.sweptFolders.insert(folder).second) RemoveStaleTemporaryFiles(folder, methods.staleTemporaryAge);
-  TemporaryFile out(folder, !exists, sourceStat.st_mode & 0777);
+  const mode_t createdBits = CreationBits(destination, sourceStat);
+  TemporaryFile out(folder, !destination.exists, createdBits);
   struct stat outStat {};
   if (::fstat(out.fd(), &outStat) != 0) throw HostError(errno, "examine", out.path());
   CopyContent(in.get(), sourceStat, out, outStat.st_dev, source, methods);
   KeepMetadata(in.get(), sourceStat, out);
-  const bool flush = exists && durableReplace;
-  if (flush && hostCalls.fsync(out.fd()) != 0) throw HostError(errno, "write", out.path());
-  out.PublishAs(destination);
-  if (flush) FlushFolder(folder);
-  return CopiedFile{exists, outStat.st_dev};
+
+  // Makes the copy ready to stand in for the file it replaces.
+  const auto prepareReplacement = [&](const Destination& replaced) {
+    if (!replaced.ReplacesAFile()) return;
+    AdoptReplacedOwnership(out, createdBits, replaced.st);
+    if (durableReplace && hostCalls.fsync(out.fd()) != 0) throw HostError(errno, "write", out.path());
+  };
+  prepareReplacement(destination);
+
+  // Just before the copy takes the name, afresh: a program that began to
+  // write meanwhile would make the copy inconsistent or lose its writes
+  // into the replaced file.
+  RefuseSourceBeingWritten(in.get(), sourceStat, source, methods.openFiles, sourceFreshness);
+  CheckReplaceable(destination, sourceStat, source, methods.openFiles, Freshness::kNow);
+
+  if (!destination.exists && !out.LinkAs(destination.path)) {
+    // Something took the name since it was looked at: it is replaced like
+    // anything found there at first, after the same checks.
+    destination = Examine(requestedDestination, followLink);
+    if (FolderOf(destination.path) != folder) {
+      throw AppError(kErrPathFileAccess, "o destino mudou durante a cópia",
+                     "replace \"" + requestedDestination + "\": it became a link elsewhere while copying");
+    }
+    CheckReplaceable(destination, sourceStat, source, methods.openFiles, Freshness::kNow);
+    prepareReplacement(destination);
+    out.ReplaceAt(destination.path);
+  } else if (destination.exists) {
+    out.ReplaceAt(destination.path);
+  }
+  if (destination.ReplacesAFile() && durableReplace) FlushFolder(folder);
+  return CopiedFile{destination.exists, outStat.st_dev};
 }
 
 }  // namespace bt

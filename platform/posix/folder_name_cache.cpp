@@ -85,6 +85,10 @@ std::optional<std::vector<std::string>> FolderNameCache::Matches(const std::stri
   return it == folder->byKey.end() ? std::vector<std::string>{} : it->second;
 }
 
+void FolderNameCache::Forget(const std::string& hostFolder) {
+  folders_.remove_if([&](const Folder& folder) { return folder.hostFolder == hostFolder; });
+}
+
 FolderNameCache::Change FolderNameCache::BeginChange(const std::string& hostFolder, bool justMatched) {
   Change change{hostFolder, false};
   Folder* folder = Find(hostFolder);

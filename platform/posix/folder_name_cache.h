@@ -38,6 +38,9 @@ class FolderNameCache {
   // left out; nullopt when the folder cannot be read.
   std::optional<std::vector<std::string>> Matches(const std::string& hostFolder, const std::string& key);
 
+  // Drops what is known of hostFolder, so that the next Matches reads it.
+  void Forget(const std::string& hostFolder);
+
   // Brackets a change this process makes in hostFolder (a file or folder
   // added or replaced). justMatched: Matches found the folder's list current
   // as part of the same call, so it need not be looked at again.

@@ -43,7 +43,7 @@ AppError HostErrorNumbered(int number, int hostErrno, std::string_view action,
   std::string detail(action);
   detail += " \"" + hostPath + "\": ";
   detail += std::strerror(hostErrno);
-  return AppError(number, detail);
+  return AppError(number, {}, detail);
 }
 
 AppError HostError(int hostErrno, std::string_view action, const std::string& hostPath) {

@@ -15,7 +15,9 @@ namespace bt {
 int ErrorNumberOf(int hostErrno, int notFoundNumber = kErrFileNotFound);
 
 // An AppError for a failed host call, with "<action> <hostPath>: <cause>"
-// as its detail. A missing entry gives 53 when its folder exists, else 76.
+// as its host detail and no Portuguese detail yet: the file system that
+// knows the Windows paths adds it. A missing entry gives 53 when its folder
+// exists, else 76.
 AppError HostError(int hostErrno, std::string_view action, const std::string& hostPath);
 
 // The same with the number chosen by the caller.

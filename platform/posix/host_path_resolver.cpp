@@ -23,23 +23,30 @@ std::optional<std::string> HostPathResolver::MatchIgnoringCase(const std::string
   if (matches->size() == 1) return matches->front();
   if (matches->size() > 1) {
     std::string candidates;
-    for (const std::string& match : *matches) candidates += (candidates.empty() ? "\"" : ", \"") + match + "\"";
-    throw AppError(kErrPathFileAccess, "\"" + windowsName + "\" in \"" + hostFolder +
-                                           "\" matches several names differing only in letter case: " +
-                                           candidates);
+    std::string windowsCandidates;
+    for (const std::string& match : *matches) {
+      candidates += (candidates.empty() ? "\"" : ", \"") + match + "\"";
+      windowsCandidates += (windowsCandidates.empty() ? "\"" : ", \"") + HostNameToWindows(match) + "\"";
+    }
+    throw AppError(kErrPathFileAccess,
+                   "\"" + windowsName + "\" corresponde a vários nomes que diferem só em maiúsculas e "
+                   "minúsculas: " + windowsCandidates,
+                   "\"" + windowsName + "\" in \"" + hostFolder +
+                       "\" matches several names differing only in letter case: " + candidates);
   }
   return hostName;
 }
 
 HostPath HostPathResolver::Resolve(const std::string& hostRoot, const std::vector<std::string>& windowsNames) {
-  HostPath result{hostRoot, "", "", "", false};
+  HostPath result{hostRoot, "", "", "", false, true};
   if (windowsNames.empty()) return result;
 
   std::vector<std::string> hostNames;
   for (const std::string& windowsName : windowsNames) {
     hostNames.push_back(WindowsNameToHost(windowsName));
     if (!IsUsableHostName(hostNames.back())) {
-      throw AppError(kErrPathFileAccess, "\"" + windowsName + "\" cannot be a file name here");
+      throw AppError(kErrPathFileAccess, "\"" + windowsName + "\" não pode ser um nome de arquivo nesta unidade",
+                     "\"" + windowsName + "\" cannot be a host file name");
     }
   }
   const auto settle = [&](const std::string& folder, std::size_t index, const std::string& name) {
@@ -58,6 +65,7 @@ HostPath HostPathResolver::Resolve(const std::string& hostRoot, const std::vecto
   struct stat st {};
   if (lstat(JoinHostPath(exactFolder, hostNames[last]).c_str(), &st) == 0) {
     settle(exactFolder, last, hostNames[last]);
+    result.exists = true;
     return result;
   }
   const int exactError = errno;
@@ -65,6 +73,7 @@ HostPath HostPathResolver::Resolve(const std::string& hostRoot, const std::vecto
     if (const auto name = MatchIgnoringCase(exactFolder, hostNames[last], windowsNames[last])) {
       settle(exactFolder, last, *name);
       result.folderMatched = true;
+      result.exists = !result.givenName.empty();
       return result;
     }
   }
@@ -75,13 +84,16 @@ HostPath HostPathResolver::Resolve(const std::string& hostRoot, const std::vecto
   for (std::size_t i = 0; i <= last; ++i) {
     std::string name = hostNames[i];
     bool matched = false;
-    if (lstat(JoinHostPath(folder, name).c_str(), &st) != 0 && errno == ENOENT) {
+    bool exists = lstat(JoinHostPath(folder, name).c_str(), &st) == 0;
+    if (!exists && errno == ENOENT) {
       const auto match = MatchIgnoringCase(folder, name, windowsNames[i]);
       matched = match.has_value();
       name = match.value_or(name);
+      exists = name != hostNames[i];
     }
     settle(folder, i, name);
     result.folderMatched = matched;
+    result.exists = exists;
     folder = result.path;
   }
   return result;

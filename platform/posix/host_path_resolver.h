@@ -26,6 +26,8 @@ struct HostPath {
   // The last name was looked up in the name cache, which found the folder's
   // list current.
   bool folderMatched = false;
+  // The last name was found on the host, exactly or ignoring letter case.
+  bool exists = false;
 };
 
 std::string JoinHostPath(const std::string& folder, const std::string& name);

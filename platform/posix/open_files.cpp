@@ -2,12 +2,14 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <signal.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 namespace bt {
@@ -37,11 +39,52 @@ bool OpenForWriting(const std::string& fdinfoPath) {
   return false;
 }
 
+// The files a process maps shared and writable, from its maps: lines
+// "start-end perms offset major:minor inode path", perms "rw-s" or "-w-s".
+void AddWritableSharedMappings(const std::string& mapsPath, std::set<std::pair<dev_t, ino_t>>& writers) {
+  std::ifstream in(mapsPath);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string range, perms, offset, device;
+    unsigned long long inode = 0;
+    if (!(fields >> range >> perms >> offset >> device >> inode) || inode == 0) continue;
+    if (perms.size() < 4 || perms[1] != 'w' || perms[3] != 's') continue;
+    const auto colon = device.find(':');
+    if (colon == std::string::npos) continue;
+    const unsigned major = static_cast<unsigned>(std::strtoul(device.substr(0, colon).c_str(), nullptr, 16));
+    const unsigned minor = static_cast<unsigned>(std::strtoul(device.substr(colon + 1).c_str(), nullptr, 16));
+    writers.insert({makedev(major, minor), static_cast<ino_t>(inode)});
+  }
+}
+
 }  // namespace
 
-bool OpenFilesMonitor::OpenForWritingElsewhere(dev_t device, ino_t inode) {
+int OpenFilesMonitor::LeaseAnswer(int fd) {
+  // Should a writer open the file in the moment the lease is held, the
+  // kernel tells the holder by a signal: SIGURG, whose default is to be
+  // ignored, rather than SIGIO, whose default ends the process.
+  if (::fcntl(fd, F_SETSIG, SIGURG) != 0) return -1;
+  if (::fcntl(fd, F_SETLEASE, F_RDLCK) == 0) {
+    ::fcntl(fd, F_SETLEASE, F_UNLCK);
+    return 0;
+  }
+  // Refused because of a writer (or a writable shared mapping); any other
+  // refusal (not the owner, no leases on this file system) says nothing.
+  return errno == EAGAIN ? 1 : -1;
+}
+
+bool OpenFilesMonitor::WrittenElsewhere(int fd, const struct stat& st, Freshness freshness) {
+  if (probe_ == Probe::kLeaseFirst && fd >= 0) {
+    const int answer = LeaseAnswer(fd);
+    if (answer >= 0) return answer == 1;
+  }
+  return Scanned(st.st_dev, st.st_ino, freshness);
+}
+
+bool OpenFilesMonitor::Scanned(dev_t device, ino_t inode, Freshness freshness) {
   const auto now = std::chrono::steady_clock::now();
-  if (!haveSnapshot_ || now - taken_ > maxAge_) {
+  if (!haveSnapshot_ || freshness == Freshness::kNow || now - taken_ > recent_) {
     Refresh();
     taken_ = now;
     haveSnapshot_ = true;
@@ -57,6 +100,7 @@ void OpenFilesMonitor::Refresh() {
   while (dirent* process = readdir(proc)) {
     if (!IsNumber(process->d_name) || self == process->d_name) continue;
     const std::string base = std::string("/proc/") + process->d_name;
+    AddWritableSharedMappings(base + "/maps", writers_);
     DIR* fds = opendir((base + "/fd").c_str());
     if (fds == nullptr) continue;  // gone, or not ours to inspect
     while (dirent* fd = readdir(fds)) {

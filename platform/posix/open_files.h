@@ -1,10 +1,18 @@
-// Which files other processes hold open for writing, found as fuser finds
-// them: through /proc/<pid>/fd and /proc/<pid>/fdinfo. On Windows a file
-// that another program has open for writing cannot be replaced nor copied;
-// on Linux nothing stops either, and a running Tarvel would go on writing
-// into a database that a restore had just replaced.
+// Who else writes to a file. On Windows a file that another program has open
+// for writing can be neither copied nor replaced; on Linux nothing stops
+// either, and a running Tarvel would go on writing into a database that a
+// restore had just replaced, or have a backup copy it half-written.
+//
+// Two ways to look. A read lease (F_SETLEASE, F_RDLCK) is granted only while
+// no process at all has the file open for writing or mapped shared and
+// writable, whoever runs it; it needs this process to own the file (or hold
+// CAP_LEASE) and a file system that offers leases, and is let go at once.
+// Where no lease can be had, the descriptors and the mappings of every
+// process are read under /proc, as fuser reads them; the processes of other
+// users cannot be read that way and go unseen.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -15,19 +23,31 @@ namespace bt {
 
 class OpenFilesMonitor {
  public:
-  // A snapshot is reused for `maxAge`: looking through every process for
-  // each of thousands of photos would cost more than the copy itself.
-  explicit OpenFilesMonitor(std::chrono::milliseconds maxAge = std::chrono::milliseconds(500))
-      : maxAge_(maxAge) {}
+  enum class Probe { kLeaseFirst, kScanOnly };
+  // How old an answer from the /proc scan may be. Looking through every
+  // process for each of thousands of photos would cost more than the copy;
+  // the database and a file about to be replaced are looked at afresh.
+  enum class Freshness { kRecent, kNow };
 
-  // Whether a process other than this one holds (device, inode) open for
-  // writing. Processes that cannot be inspected are skipped.
-  bool OpenForWritingElsewhere(dev_t device, ino_t inode);
+  explicit OpenFilesMonitor(Probe probe = Probe::kLeaseFirst,
+                            std::chrono::milliseconds recent = std::chrono::milliseconds(500))
+      : probe_(probe), recent_(recent) {}
+
+  // Whether a process other than this one has the file open for writing, or
+  // maps it shared and writable (its descriptor closed or not); the lease
+  // counts this process's own writers too, and the copy holds none. fd is the
+  // file, opened by this process for reading only, or -1 when it could not
+  // be (then only the scan answers); st its stat.
+  bool WrittenElsewhere(int fd, const struct stat& st, Freshness freshness);
 
  private:
+  // nullopt-like: -1 no lease possible here, 0 nobody writes, 1 someone does.
+  static int LeaseAnswer(int fd);
+  bool Scanned(dev_t device, ino_t inode, Freshness freshness);
   void Refresh();
 
-  std::chrono::milliseconds maxAge_;
+  Probe probe_;
+  std::chrono::milliseconds recent_;
   std::chrono::steady_clock::time_point taken_{};
   bool haveSnapshot_ = false;
   std::set<std::pair<dev_t, ino_t>> writers_;

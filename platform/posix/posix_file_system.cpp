@@ -1,5 +1,6 @@
-// The FileSystem over a drive table. Sections: locating a Windows path on
-// the host; the operations on one path; copying; listing; the drives.
+// The FileSystem over a drive table. Sections: failures for the user;
+// locating a Windows path on the host; the operations on one path; copying;
+// listing; the drives.
 #include "platform/posix/posix_file_system.h"
 
 #include <fcntl.h>
@@ -11,6 +12,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/posix/destination_names.h"
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/file_copy.h"
 #include "platform/posix/folder_identity.h"
@@ -22,6 +24,20 @@
 
 namespace bt {
 namespace {
+
+// --- Failures for the user -------------------------------------------------
+
+// What was being done, in the user's words and with Windows paths only; the
+// host's own account stays in the host detail.
+std::string Quoted(const std::string& windowsPath) { return "\"" + windowsPath + "\""; }
+
+// The failure told as "<action>" or "<action>: <reason>", where the reason is
+// what the layers below said in Portuguese, if anything.
+AppError During(const std::string& action, const AppError& error) {
+  return error.WithDetail(error.detail().empty() ? action : action + ": " + error.detail());
+}
+
+// --- Locating a Windows path on the host -----------------------------------
 
 // A Windows path found on the host.
 struct Located {
@@ -45,10 +61,34 @@ std::string WindowsFolderOf(const std::string& path) {
   return separator == std::string::npos ? path : path.substr(0, separator);
 }
 
-// The same failure with the Windows path it concerns in front of its detail.
-AppError About(const std::string& windowsText, const AppError& error) {
-  return AppError(error.number(), windowsText + ": " + error.detail());
+AppError DriveNotReady(const DriveMapping& drive) {
+  const std::string letter{drive.letter, ':'};
+  return AppError(kErrDiskNotReady, "a unidade " + letter + " não está pronta",
+                  "drive " + letter + " \"" + drive.hostRoot + "\" is missing or cannot be read");
 }
+
+// A drive opens when its host folder is a folder this process may read.
+bool DriveReady(const DriveMapping& drive) {
+  struct stat st {};
+  return ::stat(drive.hostRoot.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+         ::access(drive.hostRoot.c_str(), R_OK | X_OK) == 0;
+}
+
+// A failure on a drive that has stopped opening since (a disk taken out
+// during the call) is reported as that.
+[[noreturn]] void Fail(const DriveMapping* drive, const AppError& error) {
+  if (drive != nullptr && !DriveReady(*drive)) throw DriveNotReady(*drive);
+  throw error;
+}
+
+// With a trailing "/" when the text named a folder, so that the host
+// refuses a file there.
+std::string FolderOnlyHostPath(const Located& at) {
+  if (at.windows.folderOnly && !at.windows.names.empty()) return at.host.path + '/';
+  return at.host.path;
+}
+
+bool MatchesEverything(std::string_view pattern) { return pattern == "*" || pattern == "*.*"; }
 
 class PosixFileSystem final : public FileSystem {
  public:
@@ -57,25 +97,31 @@ class PosixFileSystem final : public FileSystem {
     if (auto path = WindowsPathOfHostFolder(drives_, workingFolder)) current_[path->drive] = *path;
   }
 
+  // --- The operations on one path ------------------------------------------
+
   std::uint32_t GetAttributes(const std::string& path) override {
-    const Located at = Locate(path);
-    struct stat st {};
-    const std::string& host = at.host.path;
-    if (::lstat(host.c_str(), &st) != 0) Fail(path, at.drive, HostError(errno, "examine", host));
-    std::uint32_t link = 0;
-    if (S_ISLNK(st.st_mode)) {
-      // What the link leads to, marked as a link, as Windows shows one.
-      link = kAttrReparsePoint;
-      if (::stat(host.c_str(), &st) != 0) {
-        if (at.windows.folderOnly) Fail(path, at.drive, HostError(errno, "examine", host));
-        return kAttrReparsePoint | kAttrArchive;
+    try {
+      const Located at = Locate(path);
+      struct stat st {};
+      const std::string& host = at.host.path;
+      if (::lstat(host.c_str(), &st) != 0) Fail(at.drive, HostError(errno, "examine", host));
+      std::uint32_t link = 0;
+      if (S_ISLNK(st.st_mode)) {
+        // What the link leads to, marked as a link, as Windows shows one.
+        link = kAttrReparsePoint;
+        if (::stat(host.c_str(), &st) != 0) {
+          if (at.windows.folderOnly) Fail(at.drive, HostError(errno, "examine", host));
+          return kAttrReparsePoint | kAttrArchive;
+        }
       }
+      // A text ending in "\" names a folder only.
+      if (at.windows.folderOnly && !S_ISDIR(st.st_mode)) {
+        Fail(at.drive, HostError(ENOTDIR, "examine", FolderOnlyHostPath(at)));
+      }
+      return DosAttributes(at.host.path, at.host.name, st) | link;
+    } catch (const AppError& error) {
+      throw During("Ao examinar " + Quoted(path), error);
     }
-    // A text ending in "\" names a folder only.
-    if (at.windows.folderOnly && !S_ISDIR(st.st_mode)) {
-      Fail(path, at.drive, HostError(ENOTDIR, "examine", FolderOnlyHostPath(at)));
-    }
-    return DosAttributes(at.host.path, at.host.name, st) | link;
   }
 
   bool OrdinaryFileExists(const std::string& path) override {
@@ -92,50 +138,64 @@ class PosixFileSystem final : public FileSystem {
   }
 
   void CreateFolder(const std::string& path) override {
-    const Located at = Locate(path);
-    if (at.windows.names.empty()) {
-      throw AppError(kErrPathFileAccess, path + ": a drive's root folder exists already");
+    try {
+      const Located at = Locate(path);
+      if (at.windows.names.empty()) {
+        throw AppError(kErrPathFileAccess, "a pasta raiz de uma unidade sempre existe",
+                       "\"" + at.host.path + "\" is a drive's root folder");
+      }
+      const FolderNameCache::Change change =
+          resolver_.cache().BeginChange(at.host.folder, at.host.folderMatched);
+      if (::mkdir(at.host.path.c_str(), 0777) != 0) {
+        const int error = errno;
+        // EEXIST is 58 elsewhere; creating a folder that exists is 75, as
+        // MkDir reports it. A missing parent is always a missing path.
+        const int number = error == EEXIST ? kErrPathFileAccess : ErrorNumberOf(error, kErrPathNotFound);
+        Fail(at.drive, HostErrorNumbered(number, error, "create the folder", at.host.path));
+      }
+      resolver_.cache().EndChange(change, at.host.name);
+      struct stat st {};
+      if (::stat(at.host.folder.c_str(), &st) == 0) {
+        methods_.written.Note(st.st_dev, at.host.folder, WindowsFolderOf(path));
+      }
+    } catch (const AppError& error) {
+      throw During("Ao criar a pasta " + Quoted(path), error);
     }
-    const FolderNameCache::Change change = resolver_.cache().BeginChange(at.host.folder, at.host.folderMatched);
-    if (::mkdir(at.host.path.c_str(), 0777) != 0) {
-      const int error = errno;
-      // EEXIST is 58 elsewhere; creating a folder that exists is 75, as
-      // MkDir reports it. A missing parent is always a missing path.
-      const int number = error == EEXIST ? kErrPathFileAccess : ErrorNumberOf(error, kErrPathNotFound);
-      Fail(path, at.drive, HostErrorNumbered(number, error, "create the folder", at.host.path));
-    }
-    resolver_.cache().EndChange(change, at.host.name);
-    struct stat st {};
-    if (::stat(at.host.path.c_str(), &st) == 0) methods_.written.Note(st.st_dev, at.host.folder, WindowsFolderOf(path));
   }
 
+  // --- Copying ---------------------------------------------------------------
+
   using FileSystem::CopyWholeFile;
-  void CopyWholeFile(const std::string& source, const std::string& destination,
-                     Durability durability, DestinationLinks links) override {
-    const Located from = Locate(source);
-    Located to = Locate(destination);
-    if (to.windows.names.empty() || to.windows.folderOnly) {
-      throw AppError(kErrPathFileAccess, destination + ": not a file name");
-    }
-    KeepCaseVariantsApart(from, to);
-    const FolderNameCache::Change change = resolver_.cache().BeginChange(to.host.folder, to.host.folderMatched);
+  void CopyWholeFile(const std::string& source, const std::string& destination, Durability durability,
+                     DestinationLinks links) override {
+    const DriveMapping* drives[2] = {};
     try {
+      const Located from = Locate(source);
+      drives[0] = from.drive;
+      Located to = Locate(destination);
+      drives[1] = to.drive;
+      if (to.windows.names.empty() || to.windows.folderOnly) {
+        throw AppError(kErrPathFileAccess, "o destino não é um nome de arquivo",
+                       "\"" + to.host.path + "\" is not a file name");
+      }
+      SettleName(from, to);
+      const FolderNameCache::Change change =
+          resolver_.cache().BeginChange(to.host.folder, to.host.folderMatched);
+      // No EndChange on failure: nothing was added, and the temporary file
+      // came and went, so the folder's list is read again when next needed.
       const CopiedFile copied = CopyHostFile(from.host.path, to.host.path, durability == Durability::kNow,
                                              links == DestinationLinks::kFollow, methods_);
       methods_.written.Note(copied.device, to.host.folder, WindowsFolderOf(destination));
+      if (!copied.replaced && NameMayBeAltered(to.host.name)) RequireExactName(to);
+      resolver_.cache().EndChange(change, to.host.name);
     } catch (const AppError& error) {
-      // No EndChange: nothing was added, and the temporary file came and
-      // went, so the folder's list is read again when next needed.
-      for (const DriveMapping* drive : {from.drive, to.drive}) {
-        if (!DriveReady(*drive)) throw About(source + " -> " + destination, DriveNotReady(*drive));
+      AppError reported = error;
+      for (const DriveMapping* drive : drives) {
+        if (drive != nullptr && !DriveReady(*drive)) reported = DriveNotReady(*drive);
       }
-      throw About(source + " -> " + destination, error);
+      throw During("Ao copiar " + Quoted(source) + " para " + Quoted(destination), reported);
     }
-    resolver_.cache().EndChange(change, to.host.name);
   }
-
-  FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override;
-  int FindNextFileA(FindHandle handle, FindData* record) override;
 
   void FlushWrites() override { methods_.written.Flush(); }
 
@@ -148,8 +208,15 @@ class PosixFileSystem final : public FileSystem {
       return false;
     }
   }
+
+  // --- Listing -------------------------------------------------------------
+
+  FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override;
+  int FindNextFileA(FindHandle handle, FindData* record) override;
   void FindClose(FindHandle handle) override { listings_.erase(handle); }
   std::optional<AppError> LastFindFailure() const override { return lastFindFailure_; }
+
+  // --- The drives ------------------------------------------------------------
 
   std::vector<DriveInfo> Drives() override {
     std::vector<DriveInfo> drives;
@@ -160,15 +227,14 @@ class PosixFileSystem final : public FileSystem {
   std::string CurrentFolder(char driveLetter) override {
     const DriveMapping* drive = DriveOf(driveLetter);
     if (drive == nullptr) {
-      throw AppError(kErrDeviceUnavailable, std::string("no drive ") + driveLetter + ":");
+      const std::string letter{driveLetter, ':'};
+      throw AppError(kErrDeviceUnavailable, "a unidade " + letter + " não existe", "no drive " + letter);
     }
     if (!DriveReady(*drive)) throw DriveNotReady(*drive);
     return CurrentFolderText(drive->letter);
   }
 
  private:
-  // --- Locating a Windows path on the host ---------------------------------
-
   const DriveMapping* DriveOf(char letter) const {
     if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
     for (const DriveMapping& drive : drives_) {
@@ -177,27 +243,15 @@ class PosixFileSystem final : public FileSystem {
     return nullptr;
   }
 
-  // A drive opens when its host folder is a folder this process may read.
-  static bool DriveReady(const DriveMapping& drive) {
-    struct stat st {};
-    return ::stat(drive.hostRoot.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           ::access(drive.hostRoot.c_str(), R_OK | X_OK) == 0;
-  }
-
   // A drive found ready is taken as ready for a moment without looking
   // again: a tree copy asks for every file. A drive gone meanwhile still
   // shows, as the failure of the call is checked again (Fail).
-  void RequireDriveReady(const DriveMapping& drive, const std::string& path) {
+  void RequireDriveReady(const DriveMapping& drive) {
     const auto now = std::chrono::steady_clock::now();
     auto& until = readyUntil_[drive.letter];
     if (now < until) return;
-    if (!DriveReady(drive)) throw About(path, DriveNotReady(drive));
+    if (!DriveReady(drive)) throw DriveNotReady(drive);
     until = now + std::chrono::seconds(1);
-  }
-
-  static AppError DriveNotReady(const DriveMapping& drive) {
-    return AppError(kErrDiskNotReady, std::string("drive ") + drive.letter + ": \"" + drive.hostRoot +
-                                          "\" is missing or cannot be read");
   }
 
   // The current folder; the root again once the folder has gone.
@@ -218,42 +272,33 @@ class PosixFileSystem final : public FileSystem {
     const CurrentFolderOf current = [this](char letter) { return CurrentFolderText(letter); };
     at.windows = ParseWindowsPath(path, relativeAllowed ? current : CurrentFolderOf{});
     at.drive = DriveOf(at.windows.drive);
-    if (at.drive == nullptr) throw AppError(kErrPathNotFound, path + ": there is no such drive");
-    RequireDriveReady(*at.drive, path);
-    try {
-      at.host = resolver_.Resolve(at.drive->hostRoot, at.windows.names);
-    } catch (const AppError& error) {
-      throw About(path, error);
+    if (at.drive == nullptr) {
+      const std::string letter{at.windows.drive, ':'};
+      throw AppError(kErrPathNotFound, "a unidade " + letter + " não existe", "no drive " + letter);
     }
+    RequireDriveReady(*at.drive);
+    at.host = resolver_.Resolve(at.drive->hostRoot, at.windows.names);
     return at;
   }
 
-  // A destination found only by ignoring letter case is replaced, as on
-  // Windows (a restore replaces "Vendrial.mdb" when asked for
-  // "vendrial.mdb"). But when the source's own folder holds that very name
-  // beside the source, the source folder tells the two apart, and a copy of
-  // it must not let one replace the other: the given name is written.
-  static void KeepCaseVariantsApart(const Located& from, Located& to) {
-    if (to.host.givenName.empty() || from.host.folder.empty() || from.host.name == to.host.name) return;
-    struct stat st {};
-    if (::lstat(JoinHostPath(from.host.folder, to.host.name).c_str(), &st) != 0) return;
-    to.host.name = to.host.givenName;
+  // Which entry the copy takes: see destination_names.h.
+  void SettleName(const Located& from, Located& to) {
+    const std::string name = SettleDestinationName(resolver_.cache(), from.host, to.host);
+    if (name == to.host.name) return;
+    to.host.name = name;
     to.host.givenName.clear();
-    to.host.path = JoinHostPath(to.host.folder, to.host.name);
+    to.host.path = JoinHostPath(to.host.folder, name);
+    to.host.exists = false;
   }
 
-  // With a trailing "/" when the text named a folder, so that the host
-  // refuses a file there.
-  static std::string FolderOnlyHostPath(const Located& at) {
-    if (at.windows.folderOnly && !at.windows.names.empty()) return at.host.path + '/';
-    return at.host.path;
-  }
-
-  // A failure on a drive that has stopped opening since (a disk taken out
-  // during the call) is reported as that.
-  [[noreturn]] static void Fail(const std::string& path, const DriveMapping* drive, const AppError& error) {
-    if (!DriveReady(*drive)) throw About(path, DriveNotReady(*drive));
-    throw About(path, error);
+  // A new file whose name the drive may store under another form: if it did,
+  // the copy is taken back (it may not stand under a name nobody asked for)
+  // and refused.
+  void RequireExactName(const Located& to) {
+    if (ListedExactly(resolver_.cache(), to.host.folder, to.host.name)) return;
+    ::unlink(to.host.path.c_str());
+    throw AppError(kErrPathFileAccess, "a unidade de destino não aceita o nome \"" + to.windows.names.back() + "\"",
+                   "\"" + to.host.path + "\" was stored under another name");
   }
 
   DriveTable drives_;
@@ -261,14 +306,16 @@ class PosixFileSystem final : public FileSystem {
   std::map<char, std::chrono::steady_clock::time_point> readyUntil_;
   HostPathResolver resolver_;
   CopyMethods methods_;
-  std::map<FindHandle, std::unique_ptr<FolderListing>> listings_;
+  struct OpenListing {
+    std::unique_ptr<FolderListing> listing;
+    std::string windowsFolder;
+  };
+  std::map<FindHandle, OpenListing> listings_;
   FindHandle nextHandle_ = 1;
   std::optional<AppError> lastFindFailure_;
 };
 
 // --- Listing ----------------------------------------------------------------
-
-bool MatchesEverything(std::string_view pattern) { return pattern == "*" || pattern == "*.*"; }
 
 FindHandle PosixFileSystem::FindFirstFileA(const std::string& pattern, FindData* record) {
   lastFindFailure_.reset();
@@ -283,13 +330,15 @@ FindHandle PosixFileSystem::FindFirstFileA(const std::string& pattern, FindData*
     folder = pattern.substr(0, 2);
     name = pattern.substr(2);
   } else {
-    lastFindFailure_ = AppError(kErrPathNotFound, pattern + ": not a full path with a drive letter");
+    lastFindFailure_ = AppError(kErrPathNotFound, "Ao listar " + Quoted(pattern) + ": não é um caminho completo",
+                                "\"" + pattern + "\" is not a full path with a drive letter");
     return kInvalidHandle;
   }
   const bool everything = MatchesEverything(name);
   if (!everything &&
       (name.empty() || name == "." || name == ".." || name.find_first_of("*?") != std::string::npos)) {
-    throw AppError(kErrInvalidCall, pattern + ": only \"*\", \"*.*\" and plain names are listed");
+    throw AppError(kErrInvalidCall, "Ao listar " + Quoted(pattern) + ": só \"*\", \"*.*\" e nomes simples",
+                   "\"" + pattern + "\": only \"*\", \"*.*\" and plain names are listed");
   }
 
   std::unique_ptr<FolderListing> listing;
@@ -303,15 +352,15 @@ FindHandle PosixFileSystem::FindFirstFileA(const std::string& pattern, FindData*
         listing = FolderListing::One(at.host.path, entry.name);
       }
     } catch (const AppError& error) {
-      Fail(pattern, at.drive, error);
+      Fail(at.drive, error);
     }
     if (!listing->Next(record)) return kInvalidHandle;  // the folder exists; nothing matched
   } catch (const AppError& error) {
-    lastFindFailure_ = error;
+    lastFindFailure_ = During("Ao listar a pasta " + Quoted(folder), error);
     return kInvalidHandle;
   }
   const FindHandle handle = nextHandle_++;
-  listings_.emplace(handle, std::move(listing));
+  listings_.emplace(handle, OpenListing{std::move(listing), folder});
   return handle;
 }
 
@@ -321,9 +370,9 @@ int PosixFileSystem::FindNextFileA(FindHandle handle, FindData* record) {
   if (it == listings_.end()) return 0;
   // A listing that breaks off must not pass for a complete one.
   try {
-    return it->second->Next(record) ? 1 : 0;
+    return it->second.listing->Next(record) ? 1 : 0;
   } catch (const AppError& error) {
-    lastFindFailure_ = error;
+    lastFindFailure_ = During("Ao listar a pasta " + Quoted(it->second.windowsFolder), error);
     return 0;
   }
 }

@@ -69,11 +69,37 @@ TEST_F(FileOperations, APenDriveTakenOutDuringTheSessionIsNotReady) {
   EXPECT_EQ(ThrownNumber([&] { files->CurrentFolder('E'); }), kErrDiskNotReady);
 }
 
-TEST_F(FileOperations, TheFailureNamesTheWindowsPathAndTheHostCause) {
-  const std::string detail = testing::ThrownDetail([&] { files_->GetAttributes("C:\\Tarvel\\tarvel.ini"); });
-  EXPECT_NE(detail.find("C:\\Tarvel\\tarvel.ini"), std::string::npos) << detail;
-  EXPECT_NE(detail.find(drives_.Host("C:\\Tarvel\\tarvel.ini")), std::string::npos) << detail;
-  EXPECT_NE(detail.find("No such file"), std::string::npos) << detail;
+// The user reads what was being done and the Windows path, in Portuguese;
+// the host path and the system's English message go to the developers.
+TEST_F(FileOperations, FailuresNameTheWindowsPathForTheUserAndKeepTheHostCauseApart) {
+  const auto failureOf = [](auto&& operation) -> AppError {
+    try {
+      operation();
+    } catch (const AppError& error) {
+      return error;
+    }
+    return AppError(0, "no failure");
+  };
+  const std::string missing = drives_.Host("C:\\Tarvel\\tarvel.ini");
+  const std::vector<std::pair<AppError, std::string>> failures = {
+      {failureOf([&] { files_->GetAttributes("C:\\Tarvel\\tarvel.ini"); }),
+       "Ao examinar \"C:\\Tarvel\\tarvel.ini\""},
+      {failureOf([&] { files_->CopyWholeFile("C:\\Tarvel\\tarvel.ini", "C:\\copia.ini"); }),
+       "Ao copiar \"C:\\Tarvel\\tarvel.ini\" para \"C:\\copia.ini\""},
+      {failureOf([&] { files_->CreateFolder("C:\\Tarvel\\Falta\\Nova"); }),
+       "Ao criar a pasta \"C:\\Tarvel\\Falta\\Nova\""},
+  };
+  for (const auto& [error, told] : failures) {
+    EXPECT_NE(error.number(), 0) << told;
+    EXPECT_EQ(error.detail(), told);
+    EXPECT_EQ(error.detail().find(drives_.root()), std::string::npos) << error.detail();
+    EXPECT_NE(error.hostDetail().find(drives_.root()), std::string::npos) << error.hostDetail();
+    EXPECT_NE(error.hostDetail().find("No such file"), std::string::npos) << error.hostDetail();
+  }
+  FindData record;
+  EXPECT_EQ(files_->FindFirstFileA("C:\\Falta\\*.*", &record), kInvalidHandle);
+  ASSERT_TRUE(files_->LastFindFailure());
+  EXPECT_EQ(files_->LastFindFailure()->detail(), "Ao listar a pasta \"C:\\Falta\\\"");
 }
 
 TEST_F(FileOperations, OnlyAPlainVisibleFileIsAnOrdinaryFile) {

@@ -32,10 +32,11 @@ TEST(HostErrors, AMissingEntryIsAMissingFileOnlyWhenItsFolderExists) {
   EXPECT_EQ(HostError(ENOENT, "open", c + "/Tarvel/").number(), kErrFileNotFound);
 }
 
-TEST(HostErrors, TheDetailKeepsTheHostsCause) {
+TEST(HostErrors, TheHostsCauseIsForTheDevelopersOnly) {
   const AppError error = HostError(EACCES, "open", "/srv/tarvel/vendrial.mdb");
   EXPECT_EQ(error.number(), kErrPermissionDenied);
-  EXPECT_EQ(error.detail(), std::string("open \"/srv/tarvel/vendrial.mdb\": ") + std::strerror(EACCES));
+  EXPECT_EQ(error.detail(), "");
+  EXPECT_EQ(error.hostDetail(), std::string("open \"/srv/tarvel/vendrial.mdb\": ") + std::strerror(EACCES));
 }
 
 }  // namespace

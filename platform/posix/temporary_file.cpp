@@ -1,0 +1,169 @@
+#include "platform/posix/temporary_file.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <ctime>
+#include <random>
+
+#include "platform/error.h"
+#include "platform/posix/file_copy.h"
+#include "platform/posix/host_errors.h"
+#include "platform/posix/host_path_resolver.h"
+#include "platform/posix/temporary_names.h"
+
+namespace bt {
+namespace {
+
+std::uint64_t RandomNumber() {
+  thread_local std::mt19937_64 generator{[] {
+    std::random_device device;
+    return (static_cast<std::uint64_t>(device()) << 32) ^ device();
+  }()};
+  return generator();
+}
+
+bool OlderThan(const timespec& changed, std::chrono::seconds age) {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return now.tv_sec - changed.tv_sec >= age.count();
+}
+
+// Removes the leftover name of folder if it is still the file examined and
+// nobody holds it.
+bool RemoveIfStale(int folder, const char* name, std::chrono::seconds age) {
+  struct stat before {};
+  if (::fstatat(folder, name, &before, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(before.st_mode) ||
+      !OlderThan(before.st_ctim, age)) {
+    return false;
+  }
+  const int fd = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return false;
+  bool removed = false;
+  struct stat held {};
+  // Locked by us, so no copy can be writing it: a live copy holds its lock
+  // from the moment it creates the file.
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && held.st_ino == before.st_ino &&
+      held.st_dev == before.st_dev && OlderThan(held.st_ctim, age)) {
+    struct stat now {};
+    removed = ::fstatat(folder, name, &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_ino == held.st_ino &&
+              now.st_dev == held.st_dev && ::unlinkat(folder, name, 0) == 0;
+  }
+  ::close(fd);
+  return removed;
+}
+
+}  // namespace
+
+FileDescriptor::~FileDescriptor() {
+  if (fd_ >= 0) CopyCalls().close(fd_);
+}
+
+int FileDescriptor::Close() {
+  const int result = CopyCalls().close(fd_);
+  fd_ = -1;
+  return result;
+}
+
+TemporaryFile::TemporaryFile(const std::string& folder, bool unnamed, mode_t mode) : folder_(folder) {
+  if (unnamed) {
+    // Named for messages only: a missing folder is then a missing path.
+    path_ = JoinHostPath(folder, "(unnamed temporary file)");
+    const int fd = CopyCalls().open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (fd >= 0) {
+      file_ = std::make_unique<FileDescriptor>(fd);
+      unnamed_ = true;
+      return;
+    }
+    // Not offered by this file system: the named way below.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+      throw HostError(errno, "create a temporary file", path_);
+    }
+  }
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    path_ = JoinHostPath(folder, TemporaryCopyName(RandomNumber()));
+    const int fd = CopyCalls().open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0) {
+      file_ = std::make_unique<FileDescriptor>(fd);
+      // Held until the file is closed or its process ends, so that a
+      // leftover can be told from a copy still running. Where the host
+      // cannot lock, no other copy can lock it either, and it is kept.
+      ::flock(fd, LOCK_EX | LOCK_NB);
+      return;
+    }
+    if (errno != EEXIST) break;
+  }
+  const int error = errno;
+  throw HostError(error, "create a temporary file", path_);
+}
+
+TemporaryFile::~TemporaryFile() {
+  file_.reset();
+  if (!placed_ && !unnamed_) ::unlink(path_.c_str());
+}
+
+void TemporaryFile::Close() {
+  if (file_->Close() != 0) throw HostError(errno, "write", path_);
+}
+
+bool TemporaryFile::LinkAs(const std::string& destination) {
+  if (CopyCalls().link(fd(), destination.c_str()) != 0) {
+    const int error = errno;
+    if (error == EEXIST) return false;
+    throw HostError(error, "create", destination);
+  }
+  placed_ = true;
+  // The name is there; a write-back failure that only the close reports
+  // must not leave it behind with doubtful content.
+  if (file_->Close() != 0) {
+    const int error = errno;
+    ::unlink(destination.c_str());
+    throw HostError(error, "write", destination);
+  }
+  return true;
+}
+
+void TemporaryFile::ReplaceAt(const std::string& destination) {
+  if (unnamed_) GiveTemporaryName();
+  Close();
+  if (CopyCalls().rename(path_.c_str(), destination.c_str()) != 0) {
+    const int error = errno;
+    if (error == EISDIR) throw HostErrorNumbered(kErrPathFileAccess, error, "replace", destination);
+    throw HostError(error, "replace", destination);
+  }
+  placed_ = true;
+}
+
+void TemporaryFile::GiveTemporaryName() {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string path = JoinHostPath(folder_, TemporaryCopyName(RandomNumber()));
+    if (CopyCalls().link(fd(), path.c_str()) == 0) {
+      path_ = path;
+      unnamed_ = false;
+      ::flock(fd(), LOCK_EX | LOCK_NB);  // as a named temporary file is held
+      return;
+    }
+    if (errno != EEXIST) break;
+  }
+  throw HostError(errno, "create a temporary file", JoinHostPath(folder_, "(temporary name)"));
+}
+
+int RemoveStaleTemporaryFiles(const std::string& hostFolder, std::chrono::seconds minimumAge) {
+  DIR* dir = ::opendir(hostFolder.c_str());
+  if (dir == nullptr) return 0;
+  int removed = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (IsTemporaryCopyName(entry->d_name) && RemoveIfStale(::dirfd(dir), entry->d_name, minimumAge)) {
+      ++removed;
+    }
+  }
+  ::closedir(dir);
+  return removed;
+}
+
+}  // namespace bt

@@ -1,0 +1,80 @@
+// The file a copy writes before it takes the destination's name.
+//
+// With no name at all where the host allows it (O_TMPFILE: it vanishes by
+// itself if the copy fails or the process dies), else under a hidden
+// temporary name, created exclusively and locked (flock) while the copy
+// runs, so that a copy killed half-way leaves a file that nobody holds; such
+// leftovers are removed once clearly stale. Every host call goes through
+// the copy's table (CopyCalls), so that a test can fail any of them.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+namespace bt {
+
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+  ~FileDescriptor();
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+  int get() const { return fd_; }
+  // Closes now, reporting the failure a write-back may only show here.
+  int Close();
+
+ private:
+  int fd_;
+};
+
+class TemporaryFile {
+ public:
+  // A new file in the host folder `folder`, created with the permission
+  // bits `mode` (less the umask). unnamed: the destination does not exist,
+  // so the file may be written without a name and linked into place.
+  TemporaryFile(const std::string& folder, bool unnamed, mode_t mode);
+  // A named file not yet in place is removed.
+  ~TemporaryFile();
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  int fd() const { return file_->get(); }
+  // For messages; a made-up name while the file has none.
+  const std::string& path() const { return path_; }
+  bool unnamed() const { return unnamed_; }
+
+  // Gives the complete unnamed file the name `destination` by a link. False
+  // when that name has been taken since it was looked at: nothing changed
+  // then, and the caller decides whether to replace what is there.
+  bool LinkAs(const std::string& destination);
+  // Puts the complete file in the place of `destination`, replacing what is
+  // there, a file or a link itself (never what a link leads to).
+  void ReplaceAt(const std::string& destination);
+
+ private:
+  void Close();
+  void GiveTemporaryName();
+
+  std::string folder_;
+  std::string path_;
+  std::unique_ptr<FileDescriptor> file_;
+  bool placed_ = false;
+  bool unnamed_ = false;
+};
+
+// How long an unlocked temporary file must have been left untouched (its
+// status change time, which the copy's own metadata updates move and no
+// program can set back) before a copy removes it as the leftover of a copy
+// that never finished.
+constexpr std::chrono::seconds kStaleTemporaryAge{600};
+
+// Removes the temporary files of hostFolder that nobody holds locked and
+// that have been untouched for at least minimumAge; returns how many. Never
+// throws: a leftover that cannot be removed stays, hidden from listings.
+int RemoveStaleTemporaryFiles(const std::string& hostFolder,
+                              std::chrono::seconds minimumAge = kStaleTemporaryAge);
+
+}  // namespace bt
