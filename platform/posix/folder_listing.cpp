@@ -100,14 +100,25 @@ bool FolderListing::Next(FindData* record) {
     const std::string path = name == "." ? hostFolder_ : JoinHostPath(hostFolder_, name);
 
     struct stat st {};
+    std::uint32_t link = 0;
     if (stat(path.c_str(), &st) != 0) {
       const int statError = errno;
-      if (statError == ENOENT || statError == ELOOP) continue;  // gone, or a link leading nowhere
-      // A link into a folder this user may not enter: listed as what it is,
-      // so that copying it fails loudly instead of being skipped.
-      if (statError != EACCES || lstat(path.c_str(), &st) != 0) {
+      struct stat own {};
+      if (lstat(path.c_str(), &own) != 0) {
+        if (errno == ENOENT) continue;  // gone since the listing started
+        throw HostError(errno, "examine", path);
+      }
+      // A link leading nowhere, or into a folder this user may not enter:
+      // listed as the link it is, so that copying it fails loudly.
+      if (statError != ENOENT && statError != ELOOP && statError != EACCES) {
         throw HostError(statError, "examine", path);
       }
+      st = own;
+      st.st_mode = (st.st_mode & ~S_IFMT) | S_IFREG;
+      link = kAttrReparsePoint;
+    } else if (mayBeLink) {
+      struct stat own {};
+      if (lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode)) link = kAttrReparsePoint;
     }
     // Only a link or a mount point can lead back up the tree.
     const bool mayLeadBack = mayBeLink || st.st_dev != device_;
@@ -117,7 +128,7 @@ bool FolderListing::Next(FindData* record) {
     if (windowsName.size() >= kFindNameBytes) {
       throw HostErrorNumbered(kErrPathFileAccess, ENAMETOOLONG, "list", path);
     }
-    record->dwFileAttributes = DosAttributes(path, name, st);
+    record->dwFileAttributes = DosAttributes(path, name, st) | link;
     std::memcpy(record->cFileName, windowsName.c_str(), windowsName.size() + 1);
     return true;
   }

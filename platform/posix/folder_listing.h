@@ -2,11 +2,14 @@
 //
 // The names are read when the listing starts; each entry's attributes when
 // it is delivered. "." and ".." come first, as Wine reports them, then the
-// entries in the order the host yields them. Left out: the temporary files
-// of unfinished copies, links that lead nowhere, entries gone since the
-// listing started, and folders that lead back to the listed folder or one of
-// its ancestors (a link to a parent, a bind mount), so that a tree copy can
-// never go round in a loop.
+// entries in the order the host yields them. A link shows what it leads to
+// with kAttrReparsePoint added; one that leads nowhere (photos on a drive
+// that is not mounted) shows as a file, so that copying it fails and names
+// it rather than pass over it. Left out: the temporary files of unfinished
+// copies, entries gone since the listing started, and folders that lead back
+// to the listed folder or one of its ancestors (a link to a parent, a bind
+// mount), so that a tree copy can never go round in a loop; what they lead
+// to is copied through its own path.
 #pragma once
 
 #include <sys/stat.h>

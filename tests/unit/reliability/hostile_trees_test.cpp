@@ -61,6 +61,7 @@ class HostileTree {
   TempDrives drives;
   std::unique_ptr<FileSystem> files;
   RecordedBoxes boxes;
+  std::string failureDetail;  // what the user read of the last failure
 
  private:
   template <class F>
@@ -71,6 +72,7 @@ class HostileTree {
       operation(context);
     } catch (const AppError& error) {
       std::printf("  (the operation failed: %d %s)\n", error.number(), error.detail().c_str());
+      failureDetail = error.detail();
       return error.number();
     }
     return 0;
@@ -95,14 +97,24 @@ TEST(HostileTrees, ALinkOutOfThePhotoTreeIsBackedUpAsThePhotosItLeadsTo) {
   tree.drives.WriteFile("C:\\Arquivo\\logo.jpg", "logo");
   fs::create_directory_symlink(tree.Host("C:\\Arquivo\\2005"), tree.Host("C:\\Tarvel\\Fotos\\2005"));
   fs::create_symlink(tree.Host("C:\\Arquivo\\logo.jpg"), tree.Host("C:\\Tarvel\\Fotos\\logo.jpg"));
-  fs::create_symlink(tree.Host("C:\\Arquivo\\sumiu.jpg"), tree.Host("C:\\Tarvel\\Fotos\\sumiu.jpg"));
 
   EXPECT_EQ(tree.Backup(), 0);
   EXPECT_EQ(tree.drives.ReadFile("D:\\20090117_130904\\Fotos\\2005\\antiga.jpg"), "foto antiga");
   EXPECT_EQ(tree.drives.ReadFile("D:\\20090117_130904\\Fotos\\logo.jpg"), "logo");
   EXPECT_FALSE(fs::is_symlink(tree.Host("D:\\20090117_130904\\Fotos\\2005"))) << "the set holds the photos themselves";
-  EXPECT_FALSE(fs::exists(fs::symlink_status(tree.Host("D:\\20090117_130904\\Fotos\\sumiu.jpg"))));
   EXPECT_EQ(tree.drives.ReadFile("C:\\Arquivo\\2005\\antiga.jpg"), "foto antiga");
+}
+
+// Photos kept through a link on a drive that is not mounted are not in the
+// set, and the user must hear of it rather than be told all went well.
+TEST(HostileTrees, PhotosBehindALinkLeadingNowhereFailTheBackupNamingThem) {
+  HostileTree tree;
+  fs::create_symlink("/media/pendrive-ausente/2005", tree.Host("C:\\Tarvel\\Fotos\\2005"));
+  fs::create_symlink(tree.Host("C:\\Arquivo\\sumiu.jpg"), tree.Host("C:\\Tarvel\\Fotos\\sumiu.jpg"));
+
+  EXPECT_EQ(tree.Backup(), kErrFileNotFound);
+  EXPECT_FALSE(tree.Succeeded());
+  EXPECT_NE(tree.failureDetail.find("C:\\Tarvel\\Fotos\\"), std::string::npos) << tree.failureDetail;
 }
 
 TEST(HostileTrees, NamesWindowsCannotHoldComeBackByteForByteThroughABackupAndARestore) {
