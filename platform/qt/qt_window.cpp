@@ -141,8 +141,12 @@ QWidget* QtWindow::MakeControl(const ControlDesign& row, QWidget* parent, FileSy
       // presses the button that has the focus, as on Windows.
       auto* button = new QPushButton(Q(row.text), parent);
       button->setAutoDefault(true);
-      QObject::connect(button, &QPushButton::clicked, button,
-                       [this, name] { RaiseFromUser(name, ControlEvent::Click); });
+      QObject::connect(button, &QPushButton::clicked, button, [this, name, button] {
+        // Where the focus belongs once what the button starts is over, even
+        // when a box it showed first took the focus away meanwhile.
+        focusBeforeDisabled_ = button;
+        RaiseFromUser(name, ControlEvent::Click);
+      });
       return button;
     }
   }

@@ -74,8 +74,9 @@ class QtWindow final : public Window {
   std::map<std::string, Control> controls_;
   std::map<std::pair<std::string, ControlEvent>, std::function<void()>> handlers_;
   QWidget* firstFocus_ = nullptr;
-  // The button that had the focus when it was disabled for an operation: it
-  // gets the focus back when enabled again, as the user left it.
+  // The button pressed, or the one that had the focus when it was disabled
+  // for an operation: it gets the focus back when enabled again, as the
+  // user left it.
   QPointer<QWidget> focusBeforeDisabled_;
   int pointer_ = kPointerDefault;
 };

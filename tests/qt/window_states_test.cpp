@@ -95,6 +95,28 @@ TEST_F(QtWindowTest, TheButtonPressedForAnOperationHasTheFocusAgainAfterIt) {
   EXPECT_EQ(window->Value("chkIncluirTudo"), 0);
 }
 
+// The restore asks first: its box takes the focus and gives it back only
+// once the window's own events run again, after the operation has begun.
+TEST_F(QtWindowTest, TheButtonPressedHasTheFocusAgainAfterAConfirmationAndTheOperation) {
+  Create();
+  window->SetHandler("cmdRestore", ControlEvent::Click, [this] {
+    OnNextBox([](ClassicMessageBox&) { PressKey(Qt::Key_Return); });
+    windows->ShowMessage("Substituir?", "Substituir arquivos?", MessageIcon::Question, MessageButtons::YesNo);
+    SetBusy(*window, true);
+    SetBusy(*window, false);
+  });
+  ShowAndActivate();
+  Control("cmdRestore")->setFocus();
+  PressKey(Qt::Key_Space);
+  qt->widget()->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(qt->widget()));
+
+  EXPECT_EQ(qt->widget()->focusWidget(), Control("cmdRestore")) << "a Space would tick the check box instead";
+  PressKey(Qt::Key_Tab);
+  PressKey(Qt::Key_Space);
+  EXPECT_EQ(window->Value("chkIncluirTudo"), 1) << "the check box follows the button in the tab order";
+}
+
 TEST_F(QtWindowTest, TickingTheCheckBoxAnywhereOnItsCaptionChangesItsValue) {
   Create();
   ShowAndActivate();
