@@ -250,8 +250,11 @@ TEST_F(CrashTest, ABackupKilledAnywhereLeavesTheInstallationAsItWasAndNoHalfCopy
     if (!fs::exists(database)) continue;
     ++sets;
     EXPECT_EQ(DigestOf(database), original) << database << " is a half copy";
-    for (const auto& photo : fs::recursive_directory_iterator(entry.path().string() + "/Fotos",
-                                                              fs::directory_options::skip_permission_denied)) {
+    // A run killed after its database and before its photos began leaves a
+    // set without "Fotos": a state as legitimate as any other.
+    const std::string photos = entry.path().string() + "/Fotos";
+    if (!fs::is_directory(photos)) continue;
+    for (const auto& photo : fs::recursive_directory_iterator(photos, fs::directory_options::skip_permission_denied)) {
       if (photo.is_regular_file() && !IsTemporaryCopyName(photo.path().filename().string())) {
         EXPECT_EQ(fs::file_size(photo.path()), 20000u) << photo.path() << " is a half copy";
       }
