@@ -40,8 +40,8 @@ int RealLink(int fd, const char* to) {
   if (errno != ENOENT) return -1;
   return ::linkat(fd, "", AT_FDCWD, to, AT_EMPTY_PATH);
 }
-constexpr HostCopyCalls kRealCalls{RealOpen, ::read,   ::write, RealClone, RealCopyFileRange,
-                                   ::fsync,  ::rename, ::close, RealLink};
+constexpr HostCopyCalls kRealCalls{RealOpen, ::read,  ::write, RealClone, RealCopyFileRange,
+                                   ::fsync,  ::rename, ::close, RealLink,  ::syncfs};
 HostCopyCalls hostCalls = kRealCalls;
 
 std::string FolderOf(const std::string& hostPath) {

@@ -42,6 +42,8 @@ struct HostCopyCalls {
   // Gives the open unnamed file fd (O_TMPFILE) the name `to`; fails with
   // EEXIST when the name exists.
   int (*link)(int fd, const char* to);
+  // Flushes the whole file system that holds fd (the flush before success).
+  int (*syncfs)(int fd);
 };
 
 // The table in use; a test replaces entries and puts them back.

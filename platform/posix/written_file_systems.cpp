@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "platform/error.h"
+#include "platform/posix/file_copy.h"
 #include "platform/posix/host_errors.h"
 
 namespace bt {
@@ -28,7 +29,7 @@ void WrittenFileSystems::Flush() {
   for (auto& [device, noted] : noted_) {
     // A folder that could not be opened when noted leaves the whole
     // system's flush as the only way to reach its file system.
-    const int result = noted.fd >= 0 ? ::syncfs(noted.fd) : (::sync(), 0);
+    const int result = noted.fd >= 0 ? CopyCalls().syncfs(noted.fd) : (::sync(), 0);
     const int error = errno;
     if (result != 0 && !failure) {
       failure = HostError(error, "flush the file system of", "(device " + std::to_string(device) + ")")

@@ -16,6 +16,7 @@ std::string_view NameOf(CopyStep step) {
     case CopyStep::Rename: return "rename";
     case CopyStep::Close: return "close";
     case CopyStep::Link: return "link";
+    case CopyStep::Syncfs: return "syncfs";
     case CopyStep::kCount: break;
   }
   return "?";
@@ -26,7 +27,7 @@ FaultyFileSystem* FaultyFileSystem::active_ = nullptr;
 FaultyFileSystem::FaultyFileSystem(FileSystem& target) : target_(target), savedCalls_(CopyCalls()) {
   if (active_ != nullptr) throw std::logic_error("only one FaultyFileSystem may live at a time");
   active_ = this;
-  CopyCalls() = HostCopyCalls{Open, Read, Write, Clone, CopyRange, Fsync, Rename, Close, Link};
+  CopyCalls() = HostCopyCalls{Open, Read, Write, Clone, CopyRange, Fsync, Rename, Close, Link, Syncfs};
 }
 
 FaultyFileSystem::~FaultyFileSystem() {
@@ -140,6 +141,14 @@ int FaultyFileSystem::Link(int fd, const char* to) {
     return -1;
   }
   return active_->savedCalls_.link(fd, to);
+}
+
+int FaultyFileSystem::Syncfs(int fd) {
+  if (auto plan = active_->HostStep(CopyStep::Syncfs)) {
+    errno = plan->hostErrno;
+    return -1;
+  }
+  return active_->savedCalls_.syncfs(fd);
 }
 
 // A failed close still releases the descriptor, as close(2) does on Linux.

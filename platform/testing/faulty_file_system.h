@@ -27,7 +27,8 @@ enum class CopyStep {
   Fsync,
   Rename,
   Close,
-  Link,  // naming a file written without a name
+  Link,    // naming a file written without a name
+  Syncfs,  // flushing a whole file system before success
   kCount,
 };
 
@@ -120,6 +121,7 @@ class FaultyFileSystem final : public FileSystem {
   static int Fsync(int fd);
   static int Rename(const char* from, const char* to);
   static int Link(int fd, const char* to);
+  static int Syncfs(int fd);
   static int Close(int fd);
 
   FileSystem& target_;
