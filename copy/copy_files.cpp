@@ -1,5 +1,6 @@
 #include "copy/copy_files.h"
 
+#include <unordered_map>
 #include <vector>
 
 #include "copy/checked_count.h"
@@ -82,6 +83,23 @@ void RefuseDestinationInsideSource(FileSystem& files, const std::string& source,
   }
 }
 
+// Two subfolders whose names differ only in letter case ("Natal" and
+// "natal", possible on Linux) are one folder for Windows and for any drive
+// that ignores case: copied, their contents would mix and photos of one
+// replace those of the other. Refused before the second is touched.
+class LetterCaseTwins {
+ public:
+  void Meet(const std::string& source, const std::string& name) {
+    const auto [met, added] = folders_.emplace(LowerCase(name), name);
+    if (added || met->second == name) return;
+    throw AppError(kErrFileExists, "As pastas \"" + source + met->second + "\" e \"" + source + name +
+                                       "\" diferem só em maiúsculas e minúsculas e seriam uma só no destino.");
+  }
+
+ private:
+  std::unordered_map<std::string, std::string> folders_;
+};
+
 }  // namespace
 
 std::int32_t CopyPath(FileSystem& files, std::string source, std::string destination,
@@ -112,6 +130,7 @@ std::int32_t CopyFolderContents(FileSystem& files, const std::string& source,
                                 const std::string& destination, DestinationLinks links) {
   std::int32_t count = 0;
   std::vector<std::string> subfolders;
+  LetterCaseTwins twins;
 
   FindData record;
   const FindHandle handle = files.FindFirstFileA(source + "*.*", &record);
@@ -126,6 +145,7 @@ std::int32_t CopyFolderContents(FileSystem& files, const std::string& source,
       if (name == "." || name == "..") continue;
       count = CheckedAdd(count, 1);
       if (record.dwFileAttributes & kAttrDirectory) {
+        twins.Meet(source, name);
         CreateOrReuseFolder(files, destination + name, links);
         if (static_cast<std::int32_t>(subfolders.size()) >= kMaxSubfolders) {
           throw AppError(kErrOverflow, "mais de 32766 subpastas em " + source);

@@ -11,6 +11,7 @@ packages=(
   fonts-liberation2 netpbm
   xclip libfaketime
   rsync time
+  exfatprogs exfat-fuse
   clang libclang-rt-14-dev valgrind
 )
 

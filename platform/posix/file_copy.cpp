@@ -27,6 +27,9 @@ namespace {
 // --- The host calls ---------------------------------------------------------
 
 int RealOpen(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
+int RealRenameNoReplace(const char* from, const char* to) {
+  return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+}
 int RealClone(int in, int out) { return ::ioctl(out, FICLONE, in); }
 ssize_t RealCopyFileRange(int in, int out, std::size_t size) {
   return ::copy_file_range(in, nullptr, out, nullptr, size, 0);
@@ -40,8 +43,8 @@ int RealLink(int fd, const char* to) {
   if (errno != ENOENT) return -1;
   return ::linkat(fd, "", AT_FDCWD, to, AT_EMPTY_PATH);
 }
-constexpr HostCopyCalls kRealCalls{RealOpen, ::read,  ::write, RealClone, RealCopyFileRange,
-                                   ::fsync,  ::rename, ::close, RealLink,  ::syncfs};
+constexpr HostCopyCalls kRealCalls{RealOpen, ::read,  ::write,   RealClone,           RealCopyFileRange,
+                                   ::fsync,  ::rename, RealRenameNoReplace, ::close, RealLink, ::syncfs};
 HostCopyCalls hostCalls = kRealCalls;
 
 std::string FolderOf(const std::string& hostPath) {
@@ -348,7 +351,7 @@ CopiedFile CopyHostFile(const std::string& source, const std::string& requestedD
   RefuseSourceBeingWritten(in.get(), sourceStat, source, methods.openFiles, sourceFreshness);
   CheckReplaceable(destination, sourceStat, source, methods.openFiles, Freshness::kNow);
 
-  if (!destination.exists && !out.LinkAs(destination.path)) {
+  if (!destination.exists && !out.TakeNewName(destination.path)) {
     // Something took the name since it was looked at: it is replaced like
     // anything found there at first, after the same checks.
     destination = Examine(requestedDestination, followLink);

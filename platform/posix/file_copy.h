@@ -38,6 +38,9 @@ struct HostCopyCalls {
   ssize_t (*copyFileRange)(int in, int out, std::size_t size);
   int (*fsync)(int fd);
   int (*rename)(const char* from, const char* to);
+  // The same, but failing with EEXIST when `to` exists (and EINVAL where
+  // the file system cannot tell).
+  int (*renameNoReplace)(const char* from, const char* to);
   int (*close)(int fd);
   // Gives the open unnamed file fd (O_TMPFILE) the name `to`; fails with
   // EEXIST when the name exists.

@@ -58,6 +58,18 @@ bool RemoveIfStale(int folder, const char* name, std::chrono::seconds age) {
   return removed;
 }
 
+// A name the destination's drive refuses (FAT-family drives refuse ":" and
+// the like, some with EINVAL, exFAT through FUSE with ENOENT) is no missing
+// file: its folder is there. Such drives offer no unnamed files, so the
+// refusal comes at the rename of a named one to a new name.
+AppError NameError(int error, std::string_view action, const std::string& destination) {
+  if ((error == EINVAL || error == ENOENT) && ParentFolderExists(destination)) {
+    return HostErrorNumbered(kErrPathFileAccess, error, action, destination)
+        .WithDetail("a unidade de destino não aceita este nome");
+  }
+  return HostError(error, action, destination);
+}
+
 }  // namespace
 
 FileDescriptor::~FileDescriptor() {
@@ -111,11 +123,20 @@ void TemporaryFile::Close() {
   if (file_->Close() != 0) throw HostError(errno, "write", path_);
 }
 
-bool TemporaryFile::LinkAs(const std::string& destination) {
-  if (CopyCalls().link(fd(), destination.c_str()) != 0) {
+bool TemporaryFile::TakeNewName(const std::string& destination) {
+  if (unnamed_) {
+    if (CopyCalls().link(fd(), destination.c_str()) != 0) {
+      const int error = errno;
+      if (error == EEXIST) return false;
+      throw HostError(error, "create", destination);
+    }
+  } else if (CopyCalls().renameNoReplace(path_.c_str(), destination.c_str()) != 0) {
     const int error = errno;
     if (error == EEXIST) return false;
-    throw HostError(error, "create", destination);
+    if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP) throw NameError(error, "create", destination);
+    struct stat st {};
+    if (::lstat(destination.c_str(), &st) == 0) return false;
+    if (CopyCalls().rename(path_.c_str(), destination.c_str()) != 0) throw NameError(errno, "create", destination);
   }
   placed_ = true;
   // The name is there; a write-back failure that only the close reports
@@ -130,7 +151,11 @@ bool TemporaryFile::LinkAs(const std::string& destination) {
 
 void TemporaryFile::ReplaceAt(const std::string& destination) {
   if (unnamed_) GiveTemporaryName();
-  Close();
+  if (file_->get() >= 0) Close();
+  Rename(destination);
+}
+
+void TemporaryFile::Rename(const std::string& destination) {
   if (CopyCalls().rename(path_.c_str(), destination.c_str()) != 0) {
     const int error = errno;
     if (error == EISDIR) throw HostErrorNumbered(kErrPathFileAccess, error, "replace", destination);

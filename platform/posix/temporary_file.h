@@ -46,16 +46,20 @@ class TemporaryFile {
   const std::string& path() const { return path_; }
   bool unnamed() const { return unnamed_; }
 
-  // Gives the complete unnamed file the name `destination` by a link. False
-  // when that name has been taken since it was looked at: nothing changed
-  // then, and the caller decides whether to replace what is there.
-  bool LinkAs(const std::string& destination);
+  // Gives the complete file the name `destination`, which was free when
+  // looked at: a link for an unnamed file, a rename that replaces nothing
+  // for a named one. False when the name has been taken since: nothing
+  // changed then, and the caller decides whether to replace what is there.
+  // Where the file system cannot rename without replacing (FAT through
+  // FUSE), the name is looked at once more just before the rename.
+  bool TakeNewName(const std::string& destination);
   // Puts the complete file in the place of `destination`, replacing what is
   // there, a file or a link itself (never what a link leads to).
   void ReplaceAt(const std::string& destination);
 
  private:
   void Close();
+  void Rename(const std::string& destination);
   void GiveTemporaryName();
 
   std::string folder_;

@@ -27,7 +27,7 @@ FaultyFileSystem* FaultyFileSystem::active_ = nullptr;
 FaultyFileSystem::FaultyFileSystem(FileSystem& target) : target_(target), savedCalls_(CopyCalls()) {
   if (active_ != nullptr) throw std::logic_error("only one FaultyFileSystem may live at a time");
   active_ = this;
-  CopyCalls() = HostCopyCalls{Open, Read, Write, Clone, CopyRange, Fsync, Rename, Close, Link, Syncfs};
+  CopyCalls() = HostCopyCalls{Open, Read, Write, Clone, CopyRange, Fsync, Rename, RenameNoReplace, Close, Link, Syncfs};
 }
 
 FaultyFileSystem::~FaultyFileSystem() {
@@ -133,6 +133,14 @@ int FaultyFileSystem::Rename(const char* from, const char* to) {
     return -1;
   }
   return active_->savedCalls_.rename(from, to);
+}
+
+int FaultyFileSystem::RenameNoReplace(const char* from, const char* to) {
+  if (auto plan = active_->HostStep(CopyStep::Rename)) {
+    errno = plan->hostErrno;
+    return -1;
+  }
+  return active_->savedCalls_.renameNoReplace(from, to);
 }
 
 int FaultyFileSystem::Link(int fd, const char* to) {

@@ -25,7 +25,7 @@ enum class CopyStep {
   Clone,
   CopyRange,
   Fsync,
-  Rename,
+  Rename,  // also the rename of a new file that replaces nothing
   Close,
   Link,    // naming a file written without a name
   Syncfs,  // flushing a whole file system before success
@@ -120,6 +120,7 @@ class FaultyFileSystem final : public FileSystem {
   static ssize_t CopyRange(int in, int out, std::size_t size);
   static int Fsync(int fd);
   static int Rename(const char* from, const char* to);
+  static int RenameNoReplace(const char* from, const char* to);
   static int Link(int fd, const char* to);
   static int Syncfs(int fd);
   static int Close(int fd);
