@@ -28,12 +28,18 @@ e2e_main_window=
 e2e_step='set-up'
 e2e_started=$(date +%s.%N)
 
+# Commands a test adds to run at clean-up, before its folder goes (undoing
+# a mount, say).
+e2e_cleanups=()
+
 e2e_cleanup() {
   local status=$?
   trap - EXIT ERR
   if [ -n "$e2e_app" ]; then kill "$e2e_app" 2>/dev/null || true; fi
   if [ -n "$e2e_xvfb" ]; then kill "$e2e_xvfb" 2>/dev/null || true; fi
   wait 2>/dev/null || true
+  local undo
+  for undo in "${e2e_cleanups[@]}"; do eval "$undo" >/dev/null 2>&1 || true; done
   if [ -n "$e2e_work" ]; then rm -rf "$e2e_work"; fi
   exit "$status"
 }
@@ -166,6 +172,21 @@ make_installation() {
   random_file "$install/Fotos/Clientes/cliente 01.jpg" 15000
   random_file "$install/Fotos/Clientes/Thumbs.db" 2000
   random_file "$install/Fotos/Produtos/pão de queijo.jpg" 12000
+}
+
+# Sets $frozen_clock to the settings that hold the clock the program reads
+# still at 13:09:04 on 17 January 2009 (libfaketime), and $held_stamp to the
+# name a backup set gets then. Only the calendar clock stands still; the
+# monotonic clock behind the toolkit's timers keeps running. A program built
+# with AddressSanitizer would refuse to start with a library preloaded ahead
+# of its runtime.
+hold_clock() {
+  local libraries=(/usr/lib/*/faketime/libfaketime.so.1)
+  [ -e "${libraries[0]}" ] || fail "libfaketime is missing (scripts/install-deps.sh installs it)"
+  frozen_clock=(LD_PRELOAD="${libraries[0]}" FAKETIME='2009-01-17 13:09:04'
+    FAKETIME_DONT_FAKE_MONOTONIC=1 DONT_FAKE_MONOTONIC=1
+    ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0")
+  held_stamp=20090117_130904
 }
 
 # ------------------------------------------------------------ the program

@@ -9,17 +9,8 @@
 # Restaurar backup, the check box, Sai&r.
 source "$(dirname "$0")/e2e_lib.sh"
 
-faketime_libraries=(/usr/lib/*/faketime/libfaketime.so.1)
-faketime_library=${faketime_libraries[0]}
-[ -e "$faketime_library" ] || fail "libfaketime is missing (scripts/install-deps.sh installs it)"
-
-# Only the calendar clock stands still; the monotonic clock behind the
-# toolkit's timers keeps running. A program built with AddressSanitizer
-# would refuse to start with a library preloaded ahead of its runtime.
-readonly frozen_clock=(LD_PRELOAD="$faketime_library" FAKETIME='2009-01-17 13:09:04'
-  FAKETIME_DONT_FAKE_MONOTONIC=1 DONT_FAKE_MONOTONIC=1
-  ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0")
-readonly stamp=20090117_130904
+hold_clock
+readonly stamp=$held_stamp
 readonly done_text='A cópia de segurança dos dados foi concluída com sucesso no seguinte local:'$'\n'"$COPIAS\\$stamp"
 
 e2e_setup
