@@ -311,7 +311,7 @@ CopiedFile CopyHostFile(const std::string& source, const std::string& requestedD
   using Freshness = OpenFilesMonitor::Freshness;
   // The database and the options file are looked at afresh; for the many
   // photos of a tree a look a moment old serves where leases do not.
-  const Freshness sourceFreshness = durableReplace ? Freshness::kNow : Freshness::kRecent;
+  const Freshness freshness = durableReplace ? Freshness::kNow : Freshness::kRecent;
 
   // O_NONBLOCK: opening a FIFO must not hang the copy (a regular file's
   // reads ignore the flag).
@@ -323,10 +323,10 @@ CopiedFile CopyHostFile(const std::string& source, const std::string& requestedD
   if (!S_ISREG(sourceStat.st_mode)) {
     throw AppError(kErrPathFileAccess, "a origem não é um arquivo comum", "copy \"" + source + "\": not a plain file");
   }
-  RefuseSourceBeingWritten(in.get(), sourceStat, source, methods.openFiles, sourceFreshness);
+  RefuseSourceBeingWritten(in.get(), sourceStat, source, methods.openFiles, freshness);
 
   Destination destination = Examine(requestedDestination, followLink);
-  CheckReplaceable(destination, sourceStat, source, methods.openFiles, Freshness::kNow);
+  CheckReplaceable(destination, sourceStat, source, methods.openFiles, freshness);
 
   const std::string folder = FolderOf(destination.path);
   if (methods.sweptFolders.insert(folder).second) RemoveStaleTemporaryFiles(folder, methods.staleTemporaryAge);
@@ -348,8 +348,8 @@ CopiedFile CopyHostFile(const std::string& source, const std::string& requestedD
   // Just before the copy takes the name, afresh: a program that began to
   // write meanwhile would make the copy inconsistent or lose its writes
   // into the replaced file.
-  RefuseSourceBeingWritten(in.get(), sourceStat, source, methods.openFiles, sourceFreshness);
-  CheckReplaceable(destination, sourceStat, source, methods.openFiles, Freshness::kNow);
+  RefuseSourceBeingWritten(in.get(), sourceStat, source, methods.openFiles, freshness);
+  CheckReplaceable(destination, sourceStat, source, methods.openFiles, freshness);
 
   if (!destination.exists && !out.TakeNewName(destination.path)) {
     // Something took the name since it was looked at: it is replaced like
@@ -359,7 +359,7 @@ CopiedFile CopyHostFile(const std::string& source, const std::string& requestedD
       throw AppError(kErrPathFileAccess, "o destino mudou durante a cópia",
                      "replace \"" + requestedDestination + "\": it became a link elsewhere while copying");
     }
-    CheckReplaceable(destination, sourceStat, source, methods.openFiles, Freshness::kNow);
+    CheckReplaceable(destination, sourceStat, source, methods.openFiles, freshness);
     prepareReplacement(destination);
     out.ReplaceAt(destination.path);
   } else if (destination.exists) {
