@@ -95,7 +95,8 @@ std::string GetInstallSetting(Registry& registry, const std::string& valueName) 
     if (const std::size_t nul = text.find('\0'); nul != std::string::npos) text.resize(nul);
     return text;
   } catch (const std::bad_alloc&) {
-    throw AppError(kErrOutOfMemory, "reading the installation folder from the registry");
+    throw AppError(kErrOutOfMemory, "Ao ler do registro a pasta de instalação do Tarvel 2.0",
+                   "reading the installation folder from the registry");
   }
 }
 

@@ -34,7 +34,8 @@ void AppendNames(WindowsPath& path, std::string_view text) {
 
 WindowsPath ParseWindowsPath(std::string_view text, const CurrentFolderOf& currentFolder) {
   if (text.size() < 2 || !IsAsciiLetter(text[0]) || text[1] != ':') {
-    throw AppError(kErrPathNotFound, "not a full path with a drive letter: \"" + std::string(text) + "\"");
+    throw AppError(kErrPathNotFound, "\"" + std::string(text) + "\" não é um caminho completo com a letra da unidade",
+                   "not a full path with a drive letter: \"" + std::string(text) + "\"");
   }
   WindowsPath path;
   path.drive = UpperLetter(text[0]);

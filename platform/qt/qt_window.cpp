@@ -68,12 +68,12 @@ void QtWindow::Build(const WindowDesign& design, FileSystem& files) {
     if (!row->parent.empty()) {
       auto frame = controls_.find(row->parent);
       if (frame == controls_.end() || frame->second.kind != ControlKind::Frame) {
-        throw AppError(kErrInvalidCall, row->name + " is placed in " + row->parent + ", which is no frame");
+        throw AppError(kErrInvalidCall, {}, row->name + " is placed in " + row->parent + ", which is no frame");
       }
       parent = frame->second.widget;
     }
     if (controls_.count(row->name) != 0) {
-      throw AppError(kErrInvalidCall, "the design names " + row->name + " twice");
+      throw AppError(kErrInvalidCall, {}, "the design names " + row->name + " twice");
     }
     QWidget* widget = MakeControl(*row, parent, files);
     widget->setObjectName(Q(row->name));
@@ -150,19 +150,19 @@ QWidget* QtWindow::MakeControl(const ControlDesign& row, QWidget* parent, FileSy
       return button;
     }
   }
-  throw AppError(kErrInvalidCall, row.name + " is of no known kind");
+  throw AppError(kErrInvalidCall, {}, row.name + " is of no known kind");
 }
 
 const QtWindow::Control& QtWindow::Find(const std::string& name) const {
-  if (top_.isNull()) throw AppError(kErrInvalidCall, "the window no longer exists");
+  if (top_.isNull()) throw AppError(kErrInvalidCall, {}, "the window no longer exists");
   auto found = controls_.find(name);
-  if (found == controls_.end()) throw AppError(kErrInvalidCall, "no control named " + name);
+  if (found == controls_.end()) throw AppError(kErrInvalidCall, {}, "no control named " + name);
   return found->second;
 }
 
 const QtWindow::Control& QtWindow::Find(const std::string& name, ControlKind kind) const {
   const Control& found = Find(name);
-  if (found.kind != kind) throw AppError(kErrInvalidCall, name + " is not of the kind this needs");
+  if (found.kind != kind) throw AppError(kErrInvalidCall, {}, name + " is not of the kind this needs");
   return found;
 }
 
@@ -204,7 +204,7 @@ void QtWindow::ReportAndEnd(int number, const std::string& description) {
 }
 
 void QtWindow::Show() {
-  if (top_.isNull()) throw AppError(kErrInvalidCall, "the window no longer exists");
+  if (top_.isNull()) throw AppError(kErrInvalidCall, {}, "the window no longer exists");
   if (!top_->isVisible()) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
       const QRect area = screen->availableGeometry();
@@ -235,7 +235,7 @@ void QtWindow::SetText(const std::string& control, const std::string& text) {
     case ControlKind::DriveList:
     case ControlKind::FolderList: break;
   }
-  throw AppError(kErrInvalidCall, control + " has no text");
+  throw AppError(kErrInvalidCall, {}, control + " has no text");
 }
 
 std::string QtWindow::Text(const std::string& control) const {
@@ -248,7 +248,7 @@ std::string QtWindow::Text(const std::string& control) const {
     case ControlKind::DriveList:
     case ControlKind::FolderList: break;
   }
-  throw AppError(kErrInvalidCall, control + " has no text");
+  throw AppError(kErrInvalidCall, {}, control + " has no text");
 }
 
 int QtWindow::Value(const std::string& control) const {
@@ -275,13 +275,13 @@ void QtWindow::SetEnabled(const std::string& control, bool enabled) {
 bool QtWindow::Enabled(const std::string& control) const { return Find(control).widget->isEnabled(); }
 
 void QtWindow::SetMousePointer(int pointer) {
-  if (top_.isNull()) throw AppError(kErrInvalidCall, "the window no longer exists");
+  if (top_.isNull()) throw AppError(kErrInvalidCall, {}, "the window no longer exists");
   if (pointer == kPointerDefault) {
     top_->unsetCursor();
   } else if (pointer == kPointerHourglass) {
     top_->setCursor(Qt::WaitCursor);
   } else {
-    throw AppError(kErrInvalidCall, "mouse pointer " + std::to_string(pointer) + " is not offered");
+    throw AppError(kErrInvalidCall, {}, "mouse pointer " + std::to_string(pointer) + " is not offered");
   }
   pointer_ = pointer;
 }
