@@ -117,12 +117,6 @@ expect_box 'Operação concluída'
 box_says 'A cópia de segurança foi recuperada com sucesso do seguinte local:'$'\n'"$set_text"
 answer_box Return
 
-step 'the focus is back on Restaurar backup: Space asks again instead of ticking the check box'
-press space
-expect_box 'Substituir arquivos?'
-answer_box Tab space
-exit_program
-
 step 'exactly one database and one options file, with the set content and the installation permissions'
 names=$(cd "$install" && find . -maxdepth 1 -type f -printf '%P\n' | LC_ALL=C sort | tr '\n' ' ')
 [ "$names" = 'TARVEL.INI VENDRIAL.MDB ' ] || fail "the installation holds: $names"
@@ -131,4 +125,10 @@ same_file "$set_folder/tarvel.ini" "$install/TARVEL.INI"
 [ "$(stat -c %a "$install/VENDRIAL.MDB")" = 640 ] || fail "the database took the mode $(stat -c %a "$install/VENDRIAL.MDB")"
 [ "$(stat -c %a "$install/TARVEL.INI")" = 644 ] || fail "the options file took the mode $(stat -c %a "$install/TARVEL.INI")"
 same_file "$set_folder/Fotos/loja.jpg" "$install/Fotos/loja.jpg"
+
+step 'the focus is back on Restaurar backup: Space asks again instead of ticking the check box'
+press space
+expect_box 'Substituir arquivos?'
+answer_box Tab space
+exit_program
 finish
