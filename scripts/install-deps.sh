@@ -12,6 +12,7 @@ packages=(
   xclip libfaketime
   rsync time
   clang libclang-rt-14-dev valgrind
+  dpkg-dev file desktop-file-utils appstream appstream-compose debootstrap
 )
 
 missing=()
