@@ -22,6 +22,7 @@
 # PACKAGE_CHECK_CACHE (the downloaded packages, kept between runs; default
 # /var/cache/backuptarvel-package-check), PACKAGE_CHECK_SHOT (where the
 # window's screenshot goes; default beside the package).
+# shellcheck disable=SC2016  # dpkg-query's ${Field} formats are not the shell's
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
@@ -97,15 +98,15 @@ in_root dpkg -L "$package" >"$work/files.txt"
 
 step "The menu data"
 entry=$(grep '^/usr/share/applications/.*\.desktop$' "$work/files.txt" || true)
-[ -n "$entry" ] && [ -f "$root$entry" ] || fail "no desktop entry installed"
+if [ -z "$entry" ] || [ ! -f "$root$entry" ]; then fail "no desktop entry installed"; fi
 icon=$(sed -n 's/^Icon=//p' "$root$entry")
 exec_line=$(sed -n 's/^Exec=//p' "$root$entry")
 echo "desktop entry $entry: Name=$(sed -n 's/^Name=//p' "$root$entry"), Icon=$icon, Exec=$exec_line"
-icons=$(cd "$root" && ls usr/share/icons/hicolor/*/apps/"$icon".* 2>/dev/null | wc -l)
+icons=$(find "$root/usr/share/icons/hicolor" -path "*/apps/$icon.*" 2>/dev/null | wc -l)
 [ "$icons" -gt 0 ] || fail "no icon named $icon in the hicolor theme"
 echo "icon $icon: $icons pictures under /usr/share/icons/hicolor"
 metainfo=$(grep '^/usr/share/metainfo/.*\.xml$' "$work/files.txt" || true)
-[ -n "$metainfo" ] && [ -f "$root$metainfo" ] || fail "no AppStream metainfo installed"
+if [ -z "$metainfo" ] || [ ! -f "$root$metainfo" ]; then fail "no AppStream metainfo installed"; fi
 echo "metainfo $metainfo"
 if in_root ldd "/usr/bin/${exec_line%% *}" | grep 'not found'; then fail "libraries missing"; fi
 

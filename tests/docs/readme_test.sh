@@ -16,11 +16,15 @@ fail() { printf 'FAILED: %s\n' "$*" >&2; failures=$((failures + 1)); }
 
 version=$(sed -n 's/^project(BackupTarvel VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")
 package=$(sed -n 's/^set(CPACK_PACKAGE_NAME \(.*\))$/\1/p' "$here/packaging/CMakeLists.txt")
-[ -n "$version" ] && [ -n "$package" ] || { echo "FAILED: no version or package name found" >&2; exit 1; }
+if [ -z "$version" ] || [ -z "$package" ]; then
+  echo "FAILED: no version or package name found" >&2
+  exit 1
+fi
 
 mapfile -t commands < <("$here/scripts/readme-commands.sh" "$readme")
-[ "${commands[0]:-}" = "make run" ] && [ "${commands[1]:-}" = "make test" ] ||
+if [ "${commands[0]:-}" != "make run" ] || [ "${commands[1]:-}" != "make test" ]; then
   fail "the README does not open with make run and make test"
+fi
 
 # The make commands that CI runs, with any settings before them dropped.
 ci_runs() { sed -E -n 's/^[[:space:]]*([A-Z_]+=[^[:space:]]+[[:space:]]+)*(make [a-z-]+)([[:space:]].*)?$/\2/p' "$ci"; }
