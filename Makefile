@@ -3,8 +3,10 @@ BUILD       ?= build
 ASAN_BUILD  ?= build-asan
 JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
+# The one version, as CMakeLists.txt's project() line gives it.
+VERSION     := $(shell sed -n 's/^project.BackupTarvel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 
-.PHONY: deps build run test test-unit test-asan clean screenshots stress fuzz bench
+.PHONY: deps build run test test-unit test-asan clean screenshots stress fuzz bench package package-check
 
 deps:
 	@scripts/install-deps.sh
@@ -41,6 +43,17 @@ fuzz: deps
 # Copy speed against cp and rsync in the same run; writes bench/results.md.
 bench: build
 	bench/run.sh $(BUILD)
+
+# The Debian package, and the Windows zip when the Windows build has made
+# build-windows/BackupTarvel.exe; both in $(BUILD)/.
+package: build
+	cmake --build $(BUILD) --target package
+	cmake --build $(BUILD) --target windows_zip
+
+# The package installed, started from its menu entry and removed on a fresh
+# Debian 12 made with debootstrap (as root; downloads Debian's packages).
+package-check: package
+	scripts/package-check.sh $(BUILD)/backuptarvel_$(VERSION)_amd64.deb
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -13,6 +13,7 @@ packages=(
   rsync time
   exfatprogs exfat-fuse
   clang libclang-rt-14-dev valgrind
+  dpkg-dev file desktop-file-utils appstream appstream-compose debootstrap
 )
 
 missing=()

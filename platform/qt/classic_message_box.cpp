@@ -36,6 +36,16 @@ QString WithoutAccessKeys(const QString& text) {
   return plain;
 }
 
+// What a screen reader says for the icon, which has no text of its own.
+QString IconName(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Question: return QStringLiteral("Pergunta");
+    case MessageIcon::Error: return QStringLiteral("Erro");
+    case MessageIcon::Information: break;
+  }
+  return QString::fromUtf8("Informação");
+}
+
 QStyle::StandardPixmap IconPixmap(MessageIcon icon) {
   switch (icon) {
     case MessageIcon::Question: return QStyle::SP_MessageBoxQuestion;
@@ -77,6 +87,7 @@ ClassicMessageBox::ClassicMessageBox(QWidget* parent, const std::string& text,
 
   auto* iconLabel = new QLabel(this);
   iconLabel->setObjectName(QStringLiteral("icon"));
+  iconLabel->setAccessibleName(IconName(icon));
   iconLabel->setPixmap(style()->standardIcon(IconPixmap(icon)).pixmap(px(kIconSize), px(kIconSize)));
   iconLabel->setGeometry(px(kMargin), px(kMargin), px(kIconSize), px(kIconSize));
 

@@ -24,6 +24,9 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("BackupTarvel"));
   QApplication::setApplicationVersion(QStringLiteral(BT_VERSION));
+  // Lets the desktop match the window to the installed desktop entry (its
+  // name and icon in the task bar; the application id on Wayland).
+  QApplication::setDesktopFileName(QStringLiteral(BT_APP_ID));
   QApplication::setStyle(QStringLiteral("Windows"));
   QApplication::setWindowIcon(bt::ProgramIcon());
 

@@ -4,6 +4,8 @@
 #include <new>
 #include <vector>
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -15,6 +17,7 @@
 #include "platform/qt/design_font.h"
 #include "platform/qt/drive_list_widget.h"
 #include "platform/qt/folder_list_widget.h"
+#include "platform/qt/frame_title_style.h"
 #include "platform/qt/program_icon.h"
 #include "platform/qt/twips.h"
 #include "platform/qt/wrapping_check_box.h"
@@ -33,6 +36,14 @@ bool TakesFocus(ControlKind kind) {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
+// Qt reads a top-level window made of a plain widget to a screen reader as a
+// pane; read as a window, its title is announced when it is activated.
+QAccessibleInterface* TopLevelWindowAccessible(const QString& className, QObject* object) {
+  auto* widget = qobject_cast<QWidget*>(object);
+  if (className != QLatin1String("QWidget") || widget == nullptr || !widget->isWindow()) return nullptr;
+  return new QAccessibleWidget(widget, QAccessible::Window);
+}
+
 }  // namespace
 
 QtWindow::QtWindow(const WindowDesign& design, FileSystem& files, WindowSystem& system)
@@ -43,6 +54,11 @@ QtWindow::QtWindow(const WindowDesign& design, FileSystem& files, WindowSystem& 
 QtWindow::~QtWindow() { delete top_.data(); }
 
 void QtWindow::Build(const WindowDesign& design, FileSystem& files) {
+  static const bool accessibleWindows = [] {
+    QAccessible::installFactory(TopLevelWindowAccessible);
+    return true;
+  }();
+  (void)accessibleWindows;
   // A fixed single border: no maximise button and no resizing.
   auto top = std::make_unique<QWidget>(
       nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
@@ -82,6 +98,9 @@ void QtWindow::Build(const WindowDesign& design, FileSystem& files) {
                         TwipsToPixels(row->width, dpi), TwipsToPixels(row->height, dpi));
     controls_.emplace(row->name, Control{row->kind, widget});
   }
+  for (const auto& [name, frame] : controls_) {
+    if (frame.kind == ControlKind::Frame) NameListsByFrame(frame.widget);
+  }
 
   std::vector<const ControlDesign*> focusOrder;
   for (const ControlDesign& row : design.controls) {
@@ -117,6 +136,9 @@ QWidget* QtWindow::MakeControl(const ControlDesign& row, QWidget* parent, FileSy
     case ControlKind::Frame: {
       auto* frame = new QGroupBox(Q(row.text), parent);
       frame->setFocusPolicy(Qt::NoFocus);
+      auto* style = new FrameTitleStyle;
+      style->setParent(frame);
+      frame->setStyle(style);
       return frame;
     }
     case ControlKind::DriveList: {
@@ -151,6 +173,14 @@ QWidget* QtWindow::MakeControl(const ControlDesign& row, QWidget* parent, FileSy
     }
   }
   throw AppError(kErrInvalidCall, {}, row.name + " is of no known kind");
+}
+
+void QtWindow::NameListsByFrame(QWidget* frame) {
+  const QString title = static_cast<QGroupBox*>(frame)->title();
+  for (const auto& [name, inside] : controls_) {
+    const bool list = inside.kind == ControlKind::DriveList || inside.kind == ControlKind::FolderList;
+    if (list && inside.widget->parentWidget() == frame) inside.widget->setAccessibleName(title);
+  }
 }
 
 const QtWindow::Control& QtWindow::Find(const std::string& name) const {
@@ -229,7 +259,10 @@ void QtWindow::SetText(const std::string& control, const std::string& text) {
   const Control& found = Find(control);
   switch (found.kind) {
     case ControlKind::Label: static_cast<QLabel*>(found.widget)->setText(Q(text)); return;
-    case ControlKind::Frame: static_cast<QGroupBox*>(found.widget)->setTitle(Q(text)); return;
+    case ControlKind::Frame:
+      static_cast<QGroupBox*>(found.widget)->setTitle(Q(text));
+      NameListsByFrame(found.widget);
+      return;
     case ControlKind::CheckBox:
     case ControlKind::Button: static_cast<QAbstractButton*>(found.widget)->setText(Q(text)); return;
     case ControlKind::DriveList:

@@ -63,6 +63,9 @@ class QtWindow final : public Window {
 
   void Build(const WindowDesign& design, FileSystem& files);
   QWidget* MakeControl(const ControlDesign& row, QWidget* parent, FileSystem& files);
+  // The lists have no caption of their own: a screen reader names them by
+  // the frame that holds them. Every other control is read by its caption.
+  void NameListsByFrame(QWidget* frame);
   const Control& Find(const std::string& name) const;
   const Control& Find(const std::string& name, ControlKind kind) const;
   void Raise(const std::string& control, ControlEvent event);

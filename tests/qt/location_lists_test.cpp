@@ -104,9 +104,12 @@ TEST_F(LocationListsTest, EachFolderOfTheChainIsIndentedOneStepFurther) {
   Folders()->clearSelection();
   const QImage drawn = Folders()->viewport()->grab().toImage();
   const QRgb background = drawn.pixel(drawn.width() - 2, drawn.height() - 2);
+  // The picture is in device pixels, at the screen's scale.
+  const qreal scale = drawn.devicePixelRatio();
   std::vector<int> firstInk;
   for (int row = 0; row < 3; ++row) {
-    const QRect line = Folders()->visualItemRect(Folders()->item(row));
+    const QRectF logical = Folders()->visualItemRect(Folders()->item(row));
+    const QRect line(QPointF(logical.topLeft() * scale).toPoint(), QSizeF(logical.size() * scale).toSize());
     int first = -1;
     for (int x = line.left(); x <= line.right() && first < 0; ++x) {
       for (int y = line.top(); y <= line.bottom(); ++y) {
@@ -120,8 +123,9 @@ TEST_F(LocationListsTest, EachFolderOfTheChainIsIndentedOneStepFurther) {
   }
   const int step = dynamic_cast<FolderListWidget*>(Folders())->IndentStep();
   EXPECT_GT(step, 0);
-  EXPECT_EQ(firstInk[1] - firstInk[0], step);
-  EXPECT_EQ(firstInk[2] - firstInk[1], step);
+  const double tolerance = scale == 1 ? 0 : 1;  // a scaled step is rounded to whole pixels
+  EXPECT_NEAR(firstInk[1] - firstInk[0], step * scale, tolerance);
+  EXPECT_NEAR(firstInk[2] - firstInk[1], step * scale, tolerance);
 }
 
 TEST_F(LocationListsTest, AClickOrTheArrowKeysOnlyHighlightAFolder) {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "tests/qt/caption_fit.h"
 #include "tests/qt/qt_fixture.h"
 
 namespace bt {
@@ -116,6 +117,30 @@ TEST_F(QtWindowTest, NoDesignTextIsCutOffByItsControl) {
   const int captionWidth = box->width() - 20;
   const QRect caption = QFontMetrics(box->font()).boundingRect(QRect(0, 0, captionWidth, 10000), flags, box->text());
   EXPECT_LE(caption.height(), box->height());
+}
+
+// The suite runs again at QT_SCALE_FACTOR 1.5 and 2 (tests/qt/CMakeLists.txt).
+TEST_F(QtWindowTest, NoCaptionIsCutAtTheScreensScale) {
+  Create();
+  window->SetText("lblLocalTarvel", "C:\\Arquivos de Programas\\Tarvel");
+  EXPECT_EQ(CutCaptions(*qt->widget()), "");
+}
+
+TEST(CaptionFit, ACaptionWiderThanItsControlIsSeenAsCutAndOneThatFitsIsNot) {
+  QPushButton button(QStringLiteral("Restaurar backup"));
+  button.setObjectName(QStringLiteral("cmdRestore"));
+  const int needed = button.sizeHint().width();
+  button.resize(needed, 33);
+  EXPECT_EQ(CutCaptions(button), "");
+  button.resize(needed / 2, 33);
+  EXPECT_NE(CutCaptions(button), "");
+
+  QLabel label(QString::fromUtf8("3. Aguarde a operação ser concluída."));
+  label.setObjectName(QStringLiteral("lblPasso3"));
+  label.resize(label.sizeHint());
+  EXPECT_EQ(CutCaptions(label), "");
+  label.resize(label.sizeHint() - QSize(0, 3));
+  EXPECT_NE(CutCaptions(label), "") << "the descenders cut off";
 }
 
 TEST_F(QtWindowTest, TabVisitsTheListsTheButtonsAndTheCheckBoxInDesignOrder) {

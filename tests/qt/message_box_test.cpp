@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "tests/qt/caption_fit.h"
 #include "tests/qt/qt_fixture.h"
 
 namespace bt {
@@ -101,6 +102,23 @@ TEST_F(QtWindowTest, CtrlCCopiesTheBoxToTheClipboard) {
             QString::fromUtf8("---------------------------\r\nErro\r\n---------------------------\r\n"
                               "Ocorreu um erro ao criar a pasta de destino:\r\nD:\\Copias\\20240305140709\r\n"
                               "---------------------------\r\nOK   \r\n---------------------------\r\n"));
+}
+
+// Run again at QT_SCALE_FACTOR 1.5 and 2, as the whole suite is.
+TEST(MessageBoxLayout, NoTextOrButtonIsCutAtTheScreensScale) {
+  const std::vector<std::pair<std::string, MessageButtons>> texts = {
+      {kQuestion, MessageButtons::YesNo},
+      {"Ocorreu um erro ao criar a pasta de destino:\nD:\\Copias\\20240305_140709", MessageButtons::Ok},
+      // Long enough to wrap inside the box's widest text.
+      {"Esta cópia de segurança não contém o arquivo de opções \"tarvel.ini\" e a pasta de fotos "
+       "\"Fotos\", por isso nenhum arquivo foi substituído.\nPara restaurar apenas o banco de dados, "
+       "desmarque a opção \"Incluir fotos e opções no backup/restauração\" e tente novamente.",
+       MessageButtons::Ok},
+  };
+  for (const auto& [text, buttons] : texts) {
+    ClassicMessageBox box(nullptr, text, "Caixa", MessageIcon::Information, buttons);
+    EXPECT_EQ(CutCaptions(box), "") << text;
+  }
 }
 
 TEST_F(QtWindowTest, TheBoxStandsOverTheWindowAndNothingInItIsCutOff) {

@@ -1,15 +1,24 @@
-// Renders the real main window and each kind of message box into PNG files,
-// on the offscreen platform, for docs/screenshots/ (make screenshots).
+// Renders the real main window and every message box the operations show,
+// on the offscreen platform, for docs/screenshots/ (make screenshots). The
+// boxes come from real backups and restores over temporary drives, so the
+// pictures show the program's own texts. The top-level error report is left
+// out: its detail names the host's temporary folders.
 //
-//     bt_screenshots OUTPUT_FOLDER
+//     bt_screenshots OUTPUT_FOLDER            every picture
+//     bt_screenshots OUTPUT_FOLDER SUFFIX     the window and the confirmation
+//                                             only, named <name>_SUFFIX.png
+//                                             (for runs at QT_SCALE_FACTOR)
 #include <cstdio>
+#include <deque>
 #include <string>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QPushButton>
+#include <QTimer>
 #include <QWidget>
 
-#include "app/error_report.h"
 #include "app/frm_backup.h"
 #include "app/main.h"
 #include "app/mod_backup.h"
@@ -27,48 +36,93 @@ class FixedClock final : public bt::Clock {
   bt::LocalDateTime Now() override { return {2024, 3, 5, 14, 7, 9}; }
 };
 
-bool Save(QWidget& widget, const QDir& folder, const char* name) {
-  const QString path = folder.filePath(QString::fromUtf8(name));
+QDir output;
+std::string suffix;
+bool ok = true;
+
+bool Save(QWidget& widget, const std::string& name) {
+  const std::string file = suffix.empty() ? name + ".png" : name + "_" + suffix + ".png";
+  const QString path = output.filePath(QString::fromStdString(file));
   if (!widget.grab().save(path, "PNG")) {
     std::fprintf(stderr, "bt_screenshots: não foi possível gravar %s\n", path.toUtf8().constData());
-    return false;
+    return ok = false;
   }
   std::printf("%s\n", path.toUtf8().constData());
   return true;
 }
 
-bool SaveBox(const QDir& folder, const char* name, const std::string& text, const std::string& title,
-             bt::MessageIcon icon, bt::MessageButtons buttons) {
-  bt::ClassicMessageBox box(nullptr, text, title, icon, buttons);
-  box.show();
+// The boxes expected next, in order: the picture's name (empty: not saved)
+// and the button that answers it.
+struct ExpectedBox {
+  std::string name;
+  int button;
+};
+std::deque<ExpectedBox> expected;
+
+// Watches for the next modal box while an operation runs inside its click
+// handler; a box nobody expected, or none at all, fails the run.
+void AnswerBoxes() {
+  auto* box = dynamic_cast<bt::ClassicMessageBox*>(QApplication::activeModalWidget());
+  if (box == nullptr || !box->isVisible()) return;
+  if (expected.empty()) {
+    std::fprintf(stderr, "bt_screenshots: caixa inesperada \"%s\"\n", box->windowTitle().toUtf8().constData());
+    ok = false;
+    box->done(QDialog::Rejected);
+    return;
+  }
+  const ExpectedBox next = expected.front();
+  expected.pop_front();
   QApplication::processEvents();
-  const bool saved = Save(box, folder, name);
-  box.done(QDialog::Accepted);
-  return saved;
+  if (!next.name.empty()) Save(*box, next.name);
+  box->Buttons().at(next.button)->click();
 }
+
+QWidget* MainWindow() {
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (top->objectName() == "frmBackup") return top;
+  }
+  return nullptr;
+}
+
+// Clicks a button of the main window with the location (unless empty) and
+// the check box set as given, and answers the boxes that follow.
+void Press(const char* button, const std::string& location, bool includeAll, std::deque<ExpectedBox> boxes) {
+  if (!location.empty()) bt::frmBackup().SetPath("dirLocal", location);
+  MainWindow()->findChild<QCheckBox*>("chkIncluirTudo")->setChecked(includeAll);
+  expected = std::move(boxes);
+  MainWindow()->findChild<QPushButton*>(button)->click();
+  if (!expected.empty()) {
+    std::fprintf(stderr, "bt_screenshots: faltou a caixa de %s\n", expected.front().name.c_str());
+    ok = false;
+  }
+}
+
+constexpr int kOk = 0, kYes = 0;
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "uso: bt_screenshots PASTA_DE_SAIDA\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "uso: bt_screenshots PASTA_DE_SAIDA [SUFIXO]\n");
     return 2;
   }
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QApplication::setStyle(QStringLiteral("Windows"));
   QApplication::setWindowIcon(bt::ProgramIcon());
-  const QDir folder(QString::fromLocal8Bit(argv[1]));
-  if (!QDir().mkpath(folder.path())) return 1;
+  output = QDir(QString::fromLocal8Bit(argv[1]));
+  if (argc == 3) suffix = argv[2];
+  if (!QDir().mkpath(output.path())) return 1;
 
-  // A machine with a hard disk holding Tarvel and earlier backups, and a
-  // second disk.
+  // A machine with Tarvel on its hard disk, an earlier backup holding the
+  // database alone, and a second disk.
   bt::testing::TempDrives drives;
   drives.AddDrive('C');
   drives.MakeFolder("C:\\Arquivos de Programas");
-  drives.MakeFolder("C:\\Tarvel\\Fotos");
-  drives.MakeFolder("C:\\Copias\\20240301093012");
-  drives.MakeFolder("C:\\Copias\\20240305140709");
+  drives.WriteFile("C:\\Tarvel\\vendrial.mdb", "banco de dados");
+  drives.WriteFile("C:\\Tarvel\\tarvel.ini", "[Opcoes]\n");
+  drives.WriteFile("C:\\Tarvel\\Fotos\\produto1.jpg", "foto");
+  drives.WriteFile("C:\\Copias\\20240301_093012\\vendrial.mdb", "banco de dados antigo");
   drives.MakeFolder("C:\\Windows");
   drives.AddDrive('D');
   // Labels as a user would see them, not the temporary host folders.
@@ -82,36 +136,34 @@ int main(int argc, char** argv) {
   bt::Services services{windows, *files, registry, clock};
 
   bt::Main(services);
-  bt::frmBackup().SetPath("dirLocal", "C:\\Copias");
-  bool ok = false;
-  for (QWidget* top : QApplication::topLevelWidgets()) {
-    if (top->objectName() == "frmBackup") {
-      QApplication::processEvents();
-      ok = Save(*top, folder, "main_window.png");
-      // Busy: the buttons disabled (the hourglass is the pointer's, not drawn).
-      bt::EnableControls(false);
-      ok = Save(*top, folder, "main_window_busy.png") && ok;
-      bt::EnableControls(true);
-    }
-  }
+  QWidget* top = MainWindow();
+  if (top == nullptr) return 1;
+  QTimer boxes;
+  QObject::connect(&boxes, &QTimer::timeout, &boxes, AnswerBoxes);
+  boxes.start(20);
 
-  using bt::MessageButtons;
-  using bt::MessageIcon;
-  ok = SaveBox(folder, "message_information.png",
-               "A cópia de segurança dos dados foi concluída com sucesso no seguinte local:\n"
-               "C:\\Copias\\20240305140709",
-               "Operação concluída", MessageIcon::Information, MessageButtons::Ok) && ok;
-  ok = SaveBox(folder, "message_question.png",
-               "Este procedimento substituirá os arquivos de dados atualmente disponíveis para o "
-               "Tarvel 2.0 \npor esta cópia de segurança criada anteriormente. Tem certeza que "
-               "deseja prosseguir?",
-               "Substituir arquivos?", MessageIcon::Question, MessageButtons::YesNo) && ok;
-  ok = SaveBox(folder, "message_error.png",
-               "Ocorreu um erro ao criar a pasta de destino:\nC:\\Copias\\20240305140709",
-               "Erro", MessageIcon::Error, MessageButtons::Ok) && ok;
-  ok = SaveBox(folder, "message_error_report.png",
-               bt::ErrorReportText(61, bt::DescriptionOf(61), ""), bt::kErrorReportTitle,
-               MessageIcon::Error, MessageButtons::Ok) && ok;
+  bt::frmBackup().SetPath("dirLocal", "C:\\Copias");
+  QApplication::processEvents();
+  Save(*top, "main_window");
+  if (!suffix.empty()) {
+    Press("cmdRestore", "C:\\Copias", false, {{"message_restore_question", 1}});
+    bt::DropApplication();
+    return ok ? 0 : 1;
+  }
+  // Busy: the buttons disabled (the hourglass is the pointer's, not drawn).
+  bt::EnableControls(false);
+  Save(*top, "main_window_busy");
+  bt::EnableControls(true);
+
+  Press("cmdBackup", "C:\\Copias", false, {{"message_backup_done", kOk}});
+  // The same second again: the set's folder exists already.
+  Press("cmdBackup", "C:\\Copias", false, {{"message_folder_error", kOk}, {"", kOk}});
+  Press("cmdBackup", "C:\\Tarvel\\Fotos", true, {{"message_backup_inside_photos", kOk}});
+  Press("cmdRestore", "C:\\Copias", false,
+        {{"message_restore_question", kYes}, {"message_not_a_backup", kOk}});
+  Press("cmdRestore", "C:\\Tarvel", false, {{"", kYes}, {"message_wrong_location", kOk}});
+  Press("cmdRestore", "C:\\Copias\\20240301_093012", true, {{"", kYes}, {"message_incomplete_backup", kOk}});
+  Press("cmdRestore", "C:\\Copias\\20240301_093012", false, {{"", kYes}, {"message_restore_done", kOk}});
 
   bt::DropApplication();
   return ok ? 0 : 1;
