@@ -34,6 +34,10 @@ class ResponsiveFileSystem final : public FileSystem {
     windows_.KeepResponsive();
     target_.FlushWrites();
   }
+  void FinishCopies() override {
+    windows_.KeepResponsive();
+    target_.FinishCopies();
+  }
   bool LiesWithin(const std::string& path, const std::string& folder) override {
     return target_.LiesWithin(path, folder);
   }

@@ -6,6 +6,7 @@
 // backup set by the database file in it.
 #pragma once
 
+#include <exception>
 #include <string>
 
 #include "platform/clock.h"
@@ -31,18 +32,26 @@ void CopyOptionsAndPhotos(FileSystem& files, const std::string& from, const std:
 
 // Runs the copies of an operation. A failure leaves it after what was
 // already replaced has been made durable, so that the files the user is
-// told about are on the disk whatever comes next.
+// told about are on the disk whatever comes next; the failure reported is
+// the first, which may be that of a copy still running when a later step
+// failed.
 template <typename Copies>
 void RunCopies(FileSystem& files, Copies&& copies) {
   try {
     copies();
   } catch (...) {
+    std::exception_ptr first = std::current_exception();
+    try {
+      files.FinishCopies();
+    } catch (...) {
+      first = std::current_exception();
+    }
     try {
       files.FlushWrites();
     } catch (...) {
       // The first failure is the one to report.
     }
-    throw;
+    std::rethrow_exception(first);
   }
   files.FlushWrites();
 }

@@ -1,8 +1,9 @@
 // bt_bench: the program side of `make bench` (bench/run.sh drives it).
 //
 //   bt_bench generate <corpus> <host folder>   photos | small | database | large
-//   bt_bench copy <host source> <host destination>
-//       prints "<count> <copy seconds> <flush seconds>"
+//   bt_bench copy <host source> <host destination> [<copy workers>]
+//       prints "<count> <copy seconds> <flush seconds>"; the workers are the
+//       program's own by default
 //   bt_bench deep <host folder> <depth>        builds and copies a deep tree
 //   bt_bench idle <pid> <start epoch seconds>  prints "<first idle s> <VmRSS KiB> <VmHWM KiB>"
 //   bt_bench summarize <samples file>          prints the Markdown table
@@ -28,7 +29,7 @@ constexpr std::uint64_t kSeed = 20090117;
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: bt_bench generate <corpus> <folder> | copy <source> <destination> |\n"
+               "usage: bt_bench generate <corpus> <folder> | copy <source> <destination> [<workers>] |\n"
                "       deep <folder> <depth> | idle <pid> <start epoch seconds> | summarize <samples>\n");
   return 2;
 }
@@ -41,8 +42,8 @@ int Generate(const std::string& corpus, const std::string& folder) {
   return 0;
 }
 
-int Copy(const std::string& source, const std::string& destination) {
-  const auto files = bt::MakePosixFileSystem(bt::bench::RootDriveTable(), "/");
+int Copy(const std::string& source, const std::string& destination, int workers) {
+  const auto files = bt::MakePosixFileSystem(bt::bench::RootDriveTable(), "/", workers);
   const bt::bench::CopyTiming timing = bt::bench::TimedCopy(*files, source, destination);
   std::printf("%d %.6f %.6f\n", timing.count, timing.copySeconds, timing.flushSeconds);
   return 0;
@@ -52,7 +53,7 @@ int Deep(const std::string& folder, int depth) {
   const std::filesystem::path root(folder);
   const std::string marker = "fundo da árvore de " + std::to_string(depth) + " pastas";
   bt::bench::MakeDeepTree(root / "origem", depth, marker);
-  const auto files = bt::MakePosixFileSystem(bt::bench::RootDriveTable(), "/");
+  const auto files = bt::MakePosixFileSystem(bt::bench::RootDriveTable(), "/", bt::DefaultCopyWorkers());
   const bt::bench::CopyTiming timing =
       bt::bench::TimedCopy(*files, (root / "origem").string(), (root / "copia").string());
   const bool whole = bt::bench::DeepestMarker(root / "copia", depth) == marker;
@@ -88,7 +89,8 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   try {
     if (args.size() == 3 && args[0] == "generate") return Generate(args[1], args[2]);
-    if (args.size() == 3 && args[0] == "copy") return Copy(args[1], args[2]);
+    if (args.size() == 3 && args[0] == "copy") return Copy(args[1], args[2], bt::DefaultCopyWorkers());
+    if (args.size() == 4 && args[0] == "copy") return Copy(args[1], args[2], std::stoi(args[3]));
     if (args.size() == 3 && args[0] == "deep") return Deep(args[1], std::stoi(args[2]));
     if (args.size() == 3 && args[0] == "idle") return Idle(std::stoi(args[1]), std::stod(args[2]));
     if (args.size() == 2 && args[0] == "summarize") return Summarize(args[1]);

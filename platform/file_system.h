@@ -108,9 +108,18 @@ class FileSystem {
   }
 
   // Makes durable every file and folder written through this object since
-  // the last call, on every file system they went to. An operation calls it
-  // before it reports success, and before it reports a failure.
+  // the last call, on every file system they went to, after waiting for the
+  // copies still running (FinishCopies). An operation calls it before it
+  // reports success, and before it reports a failure.
   virtual void FlushWrites() = 0;
+
+  // A copy with Durability::kAtFlush may still be running when its call
+  // returns, beside the next ones; its failure then surfaces at a later call.
+  // This waits for every such copy and throws the failure of the earliest
+  // one submitted that failed, which comes before any failure of a later
+  // call: an operation that fails calls it first, to report the first
+  // failure. Where copies end within their call, there is nothing to wait.
+  virtual void FinishCopies() {}
 
   // True when the folder that path names (or, while it does not exist yet,
   // the nearest existing folder on its way) is the folder `folder` itself or

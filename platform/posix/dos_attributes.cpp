@@ -34,12 +34,24 @@ std::optional<std::uint32_t> ParseDosAttrib(std::string_view value) {
 }
 
 std::uint32_t DosAttributes(const std::string& hostPath, std::string_view hostName,
-                            const struct stat& st) {
+                            const struct stat& st, DosAttribValue* read) {
   std::uint32_t attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
   if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) attributes |= kAttrReadOnly;
 
-  char value[32];
+  char value[256];
   const ssize_t length = getxattr(hostPath.c_str(), kDosAttribXattr, value, sizeof value);
+  const int error = errno;
+  if (read != nullptr) {
+    // Longer than this, or not to be read here: the copy reads it itself.
+    *read = DosAttribValue{};
+    if (length >= 0) {
+      read->state = DosAttribValue::State::kPresent;
+      read->bytes.assign(value, static_cast<std::size_t>(length));
+    } else if (error == ENODATA) {
+      read->state = DosAttribValue::State::kAbsent;
+    }
+  }
+  errno = error;
   if (length >= 0) {
     attributes |= ParseDosAttrib(std::string_view(value, static_cast<std::size_t>(length))).value_or(0);
   } else if (errno == ERANGE) {

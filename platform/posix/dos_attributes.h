@@ -22,9 +22,17 @@ inline constexpr const char* kDosAttribXattr = "user.DOSATTRIB";
 // value is not in the text form.
 std::optional<std::uint32_t> ParseDosAttrib(std::string_view value);
 
+// user.DOSATTRIB as a listing read it, for the copy that follows.
+struct DosAttribValue {
+  enum class State { kUnknown, kAbsent, kPresent } state = State::kUnknown;
+  std::string bytes;  // when present
+};
+
 // The attributes of the entry at hostPath, whose own name is hostName ("" for
-// a drive root) and whose stat (links followed) is st. Reads user.DOSATTRIB.
+// a drive root) and whose stat (links followed) is st. Reads user.DOSATTRIB,
+// and hands out what it read when asked, so that a copy need not read it
+// again.
 std::uint32_t DosAttributes(const std::string& hostPath, std::string_view hostName,
-                            const struct stat& st);
+                            const struct stat& st, DosAttribValue* read = nullptr);
 
 }  // namespace bt

@@ -117,14 +117,22 @@ void CopyByReadWrite(int in, int out, const std::string& source, const std::stri
 void CopyContent(int in, const struct stat& sourceStat, const TemporaryFile& out, dev_t destinationDevice,
                  const std::string& source, CopyMethods& methods) {
   const std::pair<dev_t, dev_t> devices{sourceStat.st_dev, destinationDevice};
-  if (!methods.noClone.contains(devices)) {
+  const auto learnt = [&](std::set<std::pair<dev_t, dev_t>>& cannot) {
+    const std::lock_guard lock(methods.mutex);
+    return cannot.contains(devices);
+  };
+  const auto learn = [&](std::set<std::pair<dev_t, dev_t>>& cannot) {
+    const std::lock_guard lock(methods.mutex);
+    cannot.insert(devices);
+  };
+  if (!learnt(methods.noClone)) {
     if (TryClone(in, out.fd())) return;
-    methods.noClone.insert(devices);
+    learn(methods.noClone);
   }
   // A file whose size reads as 0 may still have content (the kernel's own
   // files); copy_file_range would copy nothing from it.
-  if (sourceStat.st_size > 0 && !methods.noCopyRange.contains(devices)) {
-    if (!TryCopyRange(in, out.fd(), sourceStat.st_size, source, out.path())) methods.noCopyRange.insert(devices);
+  if (sourceStat.st_size > 0 && !learnt(methods.noCopyRange)) {
+    if (!TryCopyRange(in, out.fd(), sourceStat.st_size, source, out.path())) learn(methods.noCopyRange);
   }
   // Also after copy_file_range: one more read confirms the end.
   CopyByReadWrite(in, out.fd(), source, out.path());
@@ -134,9 +142,15 @@ void CopyContent(int in, const struct stat& sourceStat, const TemporaryFile& out
 
 // --- Keeping the metadata --------------------------------------------------
 
-void CopyDosAttrib(int in, int out, const std::string& destination) {
-  std::vector<char> value(256);
-  ssize_t length = ::fgetxattr(in, kDosAttribXattr, value.data(), value.size());
+void CopyDosAttrib(int in, int out, const DosAttribValue& known, const std::string& destination) {
+  using State = DosAttribValue::State;
+  if (known.state == State::kAbsent) return;
+  std::vector<char> value(known.bytes.begin(), known.bytes.end());
+  ssize_t length = static_cast<ssize_t>(value.size());
+  if (known.state == State::kUnknown) {
+    value.resize(256);
+    length = ::fgetxattr(in, kDosAttribXattr, value.data(), value.size());
+  }
   if (length < 0 && errno == ERANGE) {
     length = ::fgetxattr(in, kDosAttribXattr, nullptr, 0);
     if (length > 0) {
@@ -201,8 +215,8 @@ void AdoptReplacedOwnership(const TemporaryFile& out, mode_t createdBits, const 
   if (!exact && ::fchmod(out.fd(), bits) != 0) throw HostError(errno, "set the permissions of", out.path());
 }
 
-void KeepMetadata(int in, const struct stat& sourceStat, const TemporaryFile& out) {
-  CopyDosAttrib(in, out.fd(), out.path());
+void KeepMetadata(int in, const struct stat& sourceStat, const DosAttribValue& dosAttrib, const TemporaryFile& out) {
+  CopyDosAttrib(in, out.fd(), dosAttrib, out.path());
   // Last, since writing moves the modification time.
   const timespec times[2] = {{0, UTIME_OMIT}, sourceStat.st_mtim};
   if (::futimens(out.fd(), times) != 0) throw HostError(errno, "set the time of", out.path());
@@ -306,8 +320,11 @@ const HostCopyCalls& RealCopyCalls() { return kRealCalls; }
 
 // --- CopyHostFile -----------------------------------------------------------
 
-CopiedFile CopyHostFile(const std::string& source, const std::string& requestedDestination,
-                        bool durableReplace, bool followLink, CopyMethods& methods) {
+CopiedFile CopyHostFile(const CopyRequest& request, CopyMethods& methods) {
+  const std::string& source = request.source;
+  const std::string& requestedDestination = request.destination;
+  const bool durableReplace = request.durableReplace;
+  const bool followLink = request.followLink;
   using Freshness = OpenFilesMonitor::Freshness;
   // The database and the options file are looked at afresh; for the many
   // photos of a tree a look a moment old serves where leases do not.
@@ -325,17 +342,24 @@ CopiedFile CopyHostFile(const std::string& source, const std::string& requestedD
   }
   RefuseSourceBeingWritten(in.get(), sourceStat, source, methods.openFiles, freshness);
 
-  Destination destination = Examine(requestedDestination, followLink);
+  Destination destination;
+  destination.path = requestedDestination;
+  if (!request.destinationFree) destination = Examine(requestedDestination, followLink);
   CheckReplaceable(destination, sourceStat, source, methods.openFiles, freshness);
 
   const std::string folder = FolderOf(destination.path);
-  if (methods.sweptFolders.insert(folder).second) RemoveStaleTemporaryFiles(folder, methods.staleTemporaryAge);
+  bool firstInFolder = false;
+  {
+    const std::lock_guard lock(methods.mutex);
+    firstInFolder = methods.sweptFolders.insert(folder).second;
+  }
+  if (firstInFolder) RemoveStaleTemporaryFiles(folder, methods.staleTemporaryAge);
   const mode_t createdBits = CreationBits(destination, sourceStat);
   TemporaryFile out(folder, !destination.exists, createdBits);
   struct stat outStat {};
   if (::fstat(out.fd(), &outStat) != 0) throw HostError(errno, "examine", out.path());
   CopyContent(in.get(), sourceStat, out, outStat.st_dev, source, methods);
-  KeepMetadata(in.get(), sourceStat, out);
+  KeepMetadata(in.get(), sourceStat, request.sourceDosAttrib, out);
 
   // Makes the copy ready to stand in for the file it replaces.
   const auto prepareReplacement = [&](const Destination& replaced) {

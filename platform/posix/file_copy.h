@@ -16,10 +16,12 @@
 
 #include <chrono>
 #include <cstddef>
+#include <mutex>
 #include <set>
 #include <string>
 #include <utility>
 
+#include "platform/posix/dos_attributes.h"
 #include "platform/posix/open_files.h"
 #include "platform/posix/temporary_file.h"
 #include "platform/posix/written_file_systems.h"
@@ -55,7 +57,9 @@ const HostCopyCalls& RealCopyCalls();
 
 // What a copy learnt about pairs of file systems, so that later copies skip
 // the calls those cannot serve; who else writes to files; where copies went.
+// Copies on several threads may share it.
 struct CopyMethods {
+  std::mutex mutex;  // over the sets
   std::set<std::pair<dev_t, dev_t>> noClone;
   std::set<std::pair<dev_t, dev_t>> noCopyRange;
   OpenFilesMonitor openFiles;
@@ -82,7 +86,23 @@ struct CopiedFile {
 // With durableReplace, a replaced file is on the disk when the call returns.
 // With followLink, a destination that is a link to a file has that file
 // replaced, the link kept; without, the link itself is replaced.
-CopiedFile CopyHostFile(const std::string& source, const std::string& destination, bool durableReplace,
-                        bool followLink, CopyMethods& methods);
+struct CopyRequest {
+  std::string source;       // host paths
+  std::string destination;
+  bool durableReplace = true;
+  bool followLink = true;
+  // What was found out a moment ago, so that the copy need not ask again:
+  // the source's user.DOSATTRIB (read by the listing that met it), and that
+  // the destination's name was free (the lookup that settled it). A name
+  // taken since is met when the copy takes it, and handled then.
+  DosAttribValue sourceDosAttrib;
+  bool destinationFree = false;
+};
+CopiedFile CopyHostFile(const CopyRequest& request, CopyMethods& methods);
+
+inline CopiedFile CopyHostFile(const std::string& source, const std::string& destination, bool durableReplace,
+                               bool followLink, CopyMethods& methods) {
+  return CopyHostFile(CopyRequest{source, destination, durableReplace, followLink, {}, false}, methods);
+}
 
 }  // namespace bt

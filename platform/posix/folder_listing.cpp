@@ -128,7 +128,8 @@ bool FolderListing::Next(FindData* record) {
     if (windowsName.size() >= kFindNameBytes) {
       throw HostErrorNumbered(kErrPathFileAccess, ENAMETOOLONG, "list", path);
     }
-    record->dwFileAttributes = DosAttributes(path, name, st) | link;
+    record->dwFileAttributes = DosAttributes(path, name, st, &lastDosAttrib_) | link;
+    lastHostName_ = name;
     std::memcpy(record->cFileName, windowsName.c_str(), windowsName.size() + 1);
     return true;
   }

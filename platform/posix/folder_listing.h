@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/posix/dos_attributes.h"
 
 namespace bt {
 
@@ -37,6 +38,11 @@ class FolderListing {
   // AppError for an entry that cannot be examined (an I/O error), so that a
   // copy is never silently cut short.
   bool Next(FindData* record);
+
+  // The entry Next delivered last: its host name and its user.DOSATTRIB,
+  // for a copy of it that follows at once.
+  const std::string& hostName() const { return lastHostName_; }
+  const DosAttribValue& dosAttrib() const { return lastDosAttrib_; }
 
  private:
   explicit FolderListing(std::string hostFolder);
@@ -54,6 +60,8 @@ class FolderListing {
   // every ancestor for every listing would cost more than the copy.
   bool ancestorsNoted_ = false;
   std::vector<std::pair<dev_t, ino_t>> ancestors_;
+  std::string lastHostName_;
+  DosAttribValue lastDosAttrib_;
 };
 
 }  // namespace bt

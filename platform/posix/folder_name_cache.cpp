@@ -33,6 +33,11 @@ bool FolderNameCache::StampOf(const std::string& hostFolder, Stamp* stamp) {
   return true;
 }
 
+bool FolderNameCache::JustChangedByUs(const Folder& folder) {
+  return folder.trusted && folder.changedSinceStamp &&
+         std::chrono::steady_clock::now() - folder.ownChange < kOwnChangeTrust;
+}
+
 FolderNameCache::Folder* FolderNameCache::Find(const std::string& hostFolder) {
   for (auto it = folders_.begin(); it != folders_.end(); ++it) {
     if (it->hostFolder == hostFolder) {
@@ -77,7 +82,9 @@ std::optional<std::vector<std::string>> FolderNameCache::Matches(const std::stri
                                                                  const std::string& key) {
   Folder* folder = Find(hostFolder);
   Stamp now;
-  if (folder == nullptr || !folder->trusted || !StampOf(hostFolder, &now) || !(now == folder->stamp)) {
+  if (folder == nullptr ||
+      (!JustChangedByUs(*folder) &&
+       (!folder->trusted || folder->changedSinceStamp || !StampOf(hostFolder, &now) || !(now == folder->stamp)))) {
     folder = Read(hostFolder);
   }
   if (folder == nullptr) return std::nullopt;
@@ -93,19 +100,22 @@ FolderNameCache::Change FolderNameCache::BeginChange(const std::string& hostFold
   Change change{hostFolder, false};
   Folder* folder = Find(hostFolder);
   Stamp now;
-  change.wasCurrent =
-      folder != nullptr && (justMatched || (StampOf(hostFolder, &now) && now == folder->stamp));
+  change.wasCurrent = folder != nullptr &&
+                      (justMatched || JustChangedByUs(*folder) ||
+                       (!folder->changedSinceStamp && StampOf(hostFolder, &now) && now == folder->stamp));
   return change;
 }
 
 void FolderNameCache::EndChange(const Change& change, const std::string& addedHostName) {
   Folder* folder = Find(change.hostFolder);
   if (folder == nullptr) return;
-  if (!change.wasCurrent || !StampOf(change.hostFolder, &folder->stamp)) {
+  if (!change.wasCurrent) {
     folder->trusted = false;
     return;
   }
   folder->trusted = true;
+  folder->changedSinceStamp = true;
+  folder->ownChange = std::chrono::steady_clock::now();
   std::vector<std::string>& names = folder->byKey[CaseKey(addedHostName)];
   bool known = false;
   for (const std::string& name : names) known = known || name == addedHostName;

@@ -8,14 +8,18 @@
 // times as they were; FAT keeps them to 2 seconds). Changes this process
 // makes itself are added to the list between BeginChange and EndChange, and
 // the list is trusted from then on, however recent: a copy into a folder just
-// created must not read it again for every file. So a change by another
-// program in the same clock tick as our reading or our own change can go
-// unseen; at worst a second name differing only in letter case appears.
+// created must not read it again for every file. For a moment after such a
+// change (kOwnChangeTrust) the folder is not even looked at: a tree copy
+// puts file after file into it, and looking cost as much as the copy. So a
+// change by another program in that moment, or in the same clock tick as our
+// reading, can go unseen; at worst a second name differing only in letter
+// case appears, and a name the copy finds taken is handled when it takes it.
 #pragma once
 
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstddef>
 #include <ctime>
 #include <list>
@@ -30,6 +34,10 @@ namespace bt {
 // The Windows name of a host name in lower case: equal keys match ignoring case.
 std::string CaseKey(std::string_view hostName);
 
+// How long after this process's own change a folder's list is trusted
+// without looking at the folder.
+constexpr std::chrono::milliseconds kOwnChangeTrust{500};
+
 class FolderNameCache {
  public:
   explicit FolderNameCache(std::size_t capacity = 8) : capacity_(capacity) {}
@@ -40,6 +48,7 @@ class FolderNameCache {
 
   // Drops what is known of hostFolder, so that the next Matches reads it.
   void Forget(const std::string& hostFolder);
+  void ForgetAll() { folders_.clear(); }
 
   // Brackets a change this process makes in hostFolder (a file or folder
   // added or replaced). justMatched: Matches found the folder's list current
@@ -66,10 +75,16 @@ class FolderNameCache {
     std::string hostFolder;
     Stamp stamp;
     bool trusted = false;
+    // Our own change made since the stamp was taken, and when: the stamp
+    // says nothing until it is taken again.
+    bool changedSinceStamp = false;
+    std::chrono::steady_clock::time_point ownChange{};
     std::unordered_map<std::string, std::vector<std::string>> byKey;
   };
 
   static bool StampOf(const std::string& hostFolder, Stamp* stamp);
+  // Trusted without a look: our own change was made a moment ago.
+  static bool JustChangedByUs(const Folder& folder);
   Folder* Find(const std::string& hostFolder);
   Folder* Read(const std::string& hostFolder);
 

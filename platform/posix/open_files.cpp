@@ -58,13 +58,29 @@ void AddWritableSharedMappings(const std::string& mapsPath, std::set<std::pair<d
   }
 }
 
+// Should a writer open the file in the moment a lease is held, the kernel
+// tells the holder by SIGIO, whose default action ends the process: it is
+// ignored from the first probe on, unless the program handles it already.
+void IgnoreLeaseBreaks() {
+  static const bool done = [] {
+    struct sigaction current {};
+    if (::sigaction(SIGIO, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+      struct sigaction ignore {};
+      ignore.sa_handler = SIG_IGN;
+      ::sigaction(SIGIO, &ignore, nullptr);
+    }
+    return true;
+  }();
+  (void)done;
+}
+
 }  // namespace
 
+OpenFilesMonitor::OpenFilesMonitor(Probe probe, std::chrono::milliseconds recent) : probe_(probe), recent_(recent) {
+  if (probe_ == Probe::kLeaseFirst) IgnoreLeaseBreaks();
+}
+
 int OpenFilesMonitor::LeaseAnswer(int fd) {
-  // Should a writer open the file in the moment the lease is held, the
-  // kernel tells the holder by a signal: SIGURG, whose default is to be
-  // ignored, rather than SIGIO, whose default ends the process.
-  if (::fcntl(fd, F_SETSIG, SIGURG) != 0) return -1;
   if (::fcntl(fd, F_SETLEASE, F_RDLCK) == 0) {
     ::fcntl(fd, F_SETLEASE, F_UNLCK);
     return 0;
@@ -83,6 +99,7 @@ bool OpenFilesMonitor::WrittenElsewhere(int fd, const struct stat& st, Freshness
 }
 
 bool OpenFilesMonitor::Scanned(dev_t device, ino_t inode, Freshness freshness) {
+  const std::lock_guard lock(mutex_);
   const auto now = std::chrono::steady_clock::now();
   if (!haveSnapshot_ || freshness == Freshness::kNow || now - taken_ > recent_) {
     Refresh();

@@ -16,6 +16,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <mutex>
 #include <set>
 #include <utility>
 
@@ -29,9 +30,10 @@ class OpenFilesMonitor {
   // the database and a file about to be replaced are looked at afresh.
   enum class Freshness { kRecent, kNow };
 
+  // With leases, SIGIO is ignored from then on (unless the program handles
+  // it): the kernel sends it should a writer arrive while a lease is held.
   explicit OpenFilesMonitor(Probe probe = Probe::kLeaseFirst,
-                            std::chrono::milliseconds recent = std::chrono::milliseconds(500))
-      : probe_(probe), recent_(recent) {}
+                            std::chrono::milliseconds recent = std::chrono::milliseconds(500));
 
   // Whether a process other than this one has the file open for writing, or
   // maps it shared and writable (its descriptor closed or not); the lease
@@ -48,6 +50,7 @@ class OpenFilesMonitor {
 
   Probe probe_;
   std::chrono::milliseconds recent_;
+  std::mutex mutex_;  // over the snapshot: copies on several threads ask
   std::chrono::steady_clock::time_point taken_{};
   bool haveSnapshot_ = false;
   std::set<std::pair<dev_t, ino_t>> writers_;

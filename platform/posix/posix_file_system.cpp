@@ -9,9 +9,12 @@
 
 #include <cerrno>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
+#include <thread>
 
+#include "platform/posix/copy_pool.h"
 #include "platform/posix/destination_names.h"
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/file_copy.h"
@@ -19,6 +22,7 @@
 #include "platform/posix/folder_listing.h"
 #include "platform/posix/host_errors.h"
 #include "platform/posix/host_path_resolver.h"
+#include "platform/posix/letter_case_folders.h"
 #include "platform/posix/windows_path.h"
 #include "platform/posix/working_folder.h"
 
@@ -74,6 +78,15 @@ bool DriveReady(const DriveMapping& drive) {
          ::access(drive.hostRoot.c_str(), R_OK | X_OK) == 0;
 }
 
+// A failure of a copy between drives that have stopped opening since is
+// reported as that.
+AppError AsDriveNotReady(const DriveMapping* const (&drives)[2], const AppError& error) {
+  for (const DriveMapping* drive : drives) {
+    if (drive != nullptr && !DriveReady(*drive)) return DriveNotReady(*drive);
+  }
+  return error;
+}
+
 // A failure on a drive that has stopped opening since (a disk taken out
 // during the call) is reported as that.
 [[noreturn]] void Fail(const DriveMapping* drive, const AppError& error) {
@@ -90,9 +103,18 @@ std::string FolderOnlyHostPath(const Located& at) {
 
 bool MatchesEverything(std::string_view pattern) { return pattern == "*" || pattern == "*.*"; }
 
+// Where an open listing reads: the folder as the caller wrote it ("C:\A\",
+// to which entry names are appended) and on the host.
+struct OpenListingInfo {
+  const DriveMapping* drive = nullptr;
+  std::string windowsFolder;
+  std::string hostFolder;
+};
+
 class PosixFileSystem final : public FileSystem {
  public:
-  PosixFileSystem(DriveTable drives, std::string workingFolder) : drives_(std::move(drives)) {
+  PosixFileSystem(DriveTable drives, std::string workingFolder, int copyWorkers)
+      : drives_(std::move(drives)), pool_(copyWorkers) {
     if (workingFolder.empty()) workingFolder = CurrentWorkingFolder();
     if (auto path = WindowsPathOfHostFolder(drives_, workingFolder)) current_[path->drive] = *path;
   }
@@ -169,8 +191,13 @@ class PosixFileSystem final : public FileSystem {
   void CopyWholeFile(const std::string& source, const std::string& destination, Durability durability,
                      DestinationLinks links) override {
     const DriveMapping* drives[2] = {};
+    const std::string action = "Ao copiar " + Quoted(source) + " para " + Quoted(destination);
+    // A copy of the past that failed is reported first: it came earlier.
+    Pooled([&] { pool_.ThrowKnownFailure(); });
+    std::function<void()> background;
     try {
-      const Located from = Locate(source);
+      DosAttribValue sourceDosAttrib;
+      const Located from = LocateSource(source, &sourceDosAttrib);
       drives[0] = from.drive;
       Located to = Locate(destination);
       drives[1] = to.drive;
@@ -183,21 +210,43 @@ class PosixFileSystem final : public FileSystem {
           resolver_.cache().BeginChange(to.host.folder, to.host.folderMatched);
       // No EndChange on failure: nothing was added, and the temporary file
       // came and went, so the folder's list is read again when next needed.
-      const CopiedFile copied = CopyHostFile(from.host.path, to.host.path, durability == Durability::kNow,
-                                             links == DestinationLinks::kFollow, methods_);
-      methods_.written.Note(copied.device, to.host.folder, WindowsFolderOf(destination));
-      if (!copied.replaced && NameMayBeAltered(to.host.name)) RequireExactName(to);
-      resolver_.cache().EndChange(change, to.host.name);
-    } catch (const AppError& error) {
-      AppError reported = error;
-      for (const DriveMapping* drive : drives) {
-        if (drive != nullptr && !DriveReady(*drive)) reported = DriveNotReady(*drive);
+      CopyRequest request{from.host.path, to.host.path, durability == Durability::kNow,
+                          links == DestinationLinks::kFollow, std::move(sourceDosAttrib), !to.host.exists};
+      if (InBackground(durability, to)) {
+        // The name is the copy's from now: a failure forgets every name.
+        resolver_.cache().EndChange(change, to.host.name);
+        background = [this, request = std::move(request), folder = to.host.folder,
+                      windowsFolder = WindowsFolderOf(destination), action, drives] {
+          try {
+            const CopiedFile copied = CopyHostFile(request, methods_);
+            methods_.written.Note(copied.device, folder, windowsFolder);
+          } catch (const AppError& error) {
+            throw During(action, AsDriveNotReady(drives, error));
+          }
+        };
+      } else {
+        const CopiedFile copied = CopyHostFile(request, methods_);
+        methods_.written.Note(copied.device, to.host.folder, WindowsFolderOf(destination));
+        if (!copied.replaced && NameMayBeAltered(to.host.name)) RequireExactName(to);
+        resolver_.cache().EndChange(change, to.host.name);
+        return;
       }
-      throw During("Ao copiar " + Quoted(source) + " para " + Quoted(destination), reported);
+    } catch (const AppError& error) {
+      throw During(action, AsDriveNotReady(drives, error));
     }
+    // Outside the above: what Submit throws is an earlier copy's failure,
+    // told already.
+    Pooled([&] { pool_.Submit(std::move(background)); });
   }
 
-  void FlushWrites() override { methods_.written.Flush(); }
+  void FlushWrites() override {
+    FinishCopies();
+    methods_.written.Flush();
+  }
+
+  void FinishCopies() override {
+    Pooled([&] { pool_.Finish(); });
+  }
 
   bool LiesWithin(const std::string& path, const std::string& folder) override {
     try {
@@ -213,7 +262,11 @@ class PosixFileSystem final : public FileSystem {
 
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override;
   int FindNextFileA(FindHandle handle, FindData* record) override;
-  void FindClose(FindHandle handle) override { listings_.erase(handle); }
+  // What the listing found out serves only while it is open.
+  void FindClose(FindHandle handle) override {
+    listings_.erase(handle);
+    lastListed_ = LastListed{};
+  }
   std::optional<AppError> LastFindFailure() const override { return lastFindFailure_; }
 
   // --- The drives ------------------------------------------------------------
@@ -281,6 +334,55 @@ class PosixFileSystem final : public FileSystem {
     return at;
   }
 
+  // Copies of a tree's files run beside the next ones, where the name they
+  // take is sure to be theirs: on a drive that tells letter case apart, so
+  // that two names differing only in case cannot meet in one file (on a
+  // drive that does not, the name checks need each copy done before the
+  // next), and for a name no drive alters.
+  bool InBackground(Durability durability, const Located& to) {
+    if (!pool_.background() || durability != Durability::kAtFlush || NameMayBeAltered(to.host.name)) return false;
+    const auto known = keepsCase_.find(to.host.folder);
+    if (known != keepsCase_.end()) return known->second;
+    if (keepsCase_.size() > 1024) keepsCase_.clear();
+    return keepsCase_[to.host.folder] = FolderKeepsLetterCase(to.host.folder);
+  }
+
+  // Runs a call on the pool; a failure of a copy made in the background
+  // leaves the names the cache took for its copies in doubt.
+  template <typename Call>
+  void Pooled(Call&& call) {
+    try {
+      call();
+    } catch (...) {
+      resolver_.cache().ForgetAll();
+      throw;
+    }
+  }
+
+  // The source of a tree copy is, as a rule, the entry a listing delivered
+  // a moment ago: where it is on the host and its user.DOSATTRIB are known.
+  Located LocateSource(const std::string& source, DosAttribValue* dosAttrib) {
+    if (lastListed_.drive == nullptr || source != lastListed_.windowsPath) return Locate(source);
+    RequireDriveReady(*lastListed_.drive);
+    Located at;
+    at.drive = lastListed_.drive;
+    at.host.folder = lastListed_.hostFolder;
+    at.host.name = lastListed_.hostName;
+    at.host.path = JoinHostPath(at.host.folder, at.host.name);
+    at.host.exists = true;
+    *dosAttrib = lastListed_.dosAttrib;
+    return at;
+  }
+
+  // Notes the entry a listing just delivered.
+  void NoteListed(const OpenListingInfo& listing, const FindData& record, const FolderListing& folder) {
+    lastListed_.drive = listing.drive;
+    lastListed_.windowsPath = listing.windowsFolder + record.cFileName;
+    lastListed_.hostFolder = listing.hostFolder;
+    lastListed_.hostName = folder.hostName();
+    lastListed_.dosAttrib = folder.dosAttrib();
+  }
+
   // Which entry the copy takes: see destination_names.h.
   void SettleName(const Located& from, Located& to) {
     const std::string name = SettleDestinationName(resolver_.cache(), from.host, to.host);
@@ -302,15 +404,24 @@ class PosixFileSystem final : public FileSystem {
   }
 
   DriveTable drives_;
+  CopyPool pool_;
+  std::map<std::string, bool> keepsCase_;  // host folder: FolderKeepsLetterCase
   std::map<char, WindowsPath> current_;
   std::map<char, std::chrono::steady_clock::time_point> readyUntil_;
   HostPathResolver resolver_;
   CopyMethods methods_;
   struct OpenListing {
     std::unique_ptr<FolderListing> listing;
-    std::string windowsFolder;
+    OpenListingInfo info;
   };
   std::map<FindHandle, OpenListing> listings_;
+  struct LastListed {
+    const DriveMapping* drive = nullptr;
+    std::string windowsPath;
+    std::string hostFolder;
+    std::string hostName;
+    DosAttribValue dosAttrib;
+  } lastListed_;
   FindHandle nextHandle_ = 1;
   std::optional<AppError> lastFindFailure_;
 };
@@ -342,8 +453,10 @@ FindHandle PosixFileSystem::FindFirstFileA(const std::string& pattern, FindData*
   }
 
   std::unique_ptr<FolderListing> listing;
+  OpenListingInfo info;
   try {
     const Located at = Locate(folder);
+    info = OpenListingInfo{at.drive, folder, at.host.path};
     try {
       if (everything) {
         listing = FolderListing::All(at.host.path);
@@ -359,8 +472,9 @@ FindHandle PosixFileSystem::FindFirstFileA(const std::string& pattern, FindData*
     lastFindFailure_ = During("Ao listar a pasta " + Quoted(folder), error);
     return kInvalidHandle;
   }
+  NoteListed(info, *record, *listing);
   const FindHandle handle = nextHandle_++;
-  listings_.emplace(handle, OpenListing{std::move(listing), folder});
+  listings_.emplace(handle, OpenListing{std::move(listing), std::move(info)});
   return handle;
 }
 
@@ -370,17 +484,26 @@ int PosixFileSystem::FindNextFileA(FindHandle handle, FindData* record) {
   if (it == listings_.end()) return 0;
   // A listing that breaks off must not pass for a complete one.
   try {
-    return it->second.listing->Next(record) ? 1 : 0;
+    if (!it->second.listing->Next(record)) return 0;
+    NoteListed(it->second.info, *record, *it->second.listing);
+    return 1;
   } catch (const AppError& error) {
-    lastFindFailure_ = During("Ao listar a pasta " + Quoted(it->second.windowsFolder), error);
+    lastFindFailure_ = During("Ao listar a pasta " + Quoted(it->second.info.windowsFolder), error);
     return 0;
   }
 }
 
 }  // namespace
 
-std::unique_ptr<FileSystem> MakePosixFileSystem(DriveTable drives, std::string workingFolder) {
-  return std::make_unique<PosixFileSystem>(std::move(drives), std::move(workingFolder));
+std::unique_ptr<FileSystem> MakePosixFileSystem(DriveTable drives, std::string workingFolder, int copyWorkers) {
+  return std::make_unique<PosixFileSystem>(std::move(drives), std::move(workingFolder), copyWorkers);
+}
+
+int DefaultCopyWorkers() {
+  // Two cores copy side by side; more threads than that only queue for the
+  // same file system's locks.
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores >= 2 ? 2 : 0;
 }
 
 }  // namespace bt

@@ -19,6 +19,7 @@ WrittenFileSystems::~WrittenFileSystems() {
 }
 
 void WrittenFileSystems::Note(dev_t device, const std::string& hostFolder, const std::string& windowsFolder) {
+  const std::lock_guard lock(mutex_);
   if (noted_.contains(device)) return;
   const int fd = ::open(hostFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   noted_[device] = Noted{fd, windowsFolder};

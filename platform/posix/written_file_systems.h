@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <map>
+#include <mutex>
 #include <string>
 
 namespace bt {
@@ -23,7 +24,8 @@ class WrittenFileSystems {
   // whatever happens to the folder meanwhile.
   void Note(dev_t device, const std::string& hostFolder, const std::string& windowsFolder);
 
-  // Flushes every noted file system and forgets them all. Throws AppError
+  // Flushes every noted file system and forgets them all; no copy may be
+  // running meanwhile. Throws AppError
   // for the first that fails, after every one has been tried.
   void Flush();
 
@@ -32,6 +34,7 @@ class WrittenFileSystems {
     int fd = -1;
     std::string windowsFolder;
   };
+  std::mutex mutex_;  // copies on several threads note
   std::map<dev_t, Noted> noted_;
 };
 

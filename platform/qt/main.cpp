@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
   QApplication::setStyle(QStringLiteral("Windows"));
   QApplication::setWindowIcon(bt::ProgramIcon());
 
-  const std::unique_ptr<bt::FileSystem> files = bt::MakePosixFileSystem(bt::DefaultDriveTable());
+  const std::unique_ptr<bt::FileSystem> files = bt::MakePosixFileSystem(bt::DefaultDriveTable(), {}, bt::DefaultCopyWorkers());
   const std::unique_ptr<bt::Registry> registry = bt::MakeDefaultRegistry();
   bt::QtWindowSystem windows(*files);
   const std::unique_ptr<bt::DeveloperLog> log = bt::OpenDeveloperLog();

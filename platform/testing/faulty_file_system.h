@@ -84,6 +84,7 @@ class FaultyFileSystem final : public FileSystem {
   void CopyWholeFile(const std::string& source, const std::string& destination,
                      Durability durability, DestinationLinks links) override;
   void FlushWrites() override;
+  void FinishCopies() override { target_.FinishCopies(); }
   bool LiesWithin(const std::string& path, const std::string& folder) override;
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override;
   int FindNextFileA(FindHandle handle, FindData* record) override;
