@@ -1,10 +1,12 @@
 # The README's commands. Every target first installs what is missing.
 BUILD       ?= build
 ASAN_BUILD  ?= build-asan
+# The Windows program, cross-built with MinGW-w64 (make windows).
+WINDOWS_BUILD ?= build-windows
 JOBS        ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: deps build run test test-unit test-asan clean screenshots stress fuzz bench
+.PHONY: deps build run test test-unit test-asan clean screenshots stress fuzz bench windows
 
 deps:
 	@scripts/install-deps.sh
@@ -42,5 +44,11 @@ fuzz: deps
 bench: build
 	bench/run.sh $(BUILD)
 
+# build-windows/BackupTarvel.exe: one static 64-bit Windows program.
+windows: deps
+	cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DBT_WITH_TESTS=OFF
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS) --target BackupTarvel
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD)

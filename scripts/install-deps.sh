@@ -12,6 +12,8 @@ packages=(
   xclip libfaketime
   rsync time
   clang libclang-rt-14-dev valgrind
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine64 fonts-wine python3-pefile
 )
 
 missing=()
