@@ -26,7 +26,7 @@
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/host_errors.h"
 #include "platform/posix/host_path_resolver.h"
-#include "platform/posix/temporary_names.h"
+#include "platform/temporary_names.h"
 
 namespace bt {
 namespace {
