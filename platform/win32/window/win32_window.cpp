@@ -26,6 +26,21 @@ constexpr int kFirstControlId = 100;
 // Lines the open drive list shows before it scrolls.
 constexpr int kDriveListLines = 8;
 
+// Makes the closed field of a drop-down list height pixels high. The field
+// is its line and a border whose width depends on Windows' version and
+// theme, so the line is set, measured, and set again.
+void SetFieldHeight(HWND combo, int height) {
+  int line = height - 6;
+  for (int attempt = 0; attempt < 2 && line > 0; ++attempt) {
+    SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), line);
+    RECT field;
+    GetWindowRect(combo, &field);
+    const int actual = field.bottom - field.top;
+    if (actual == height) return;
+    line += height - actual;
+  }
+}
+
 bool TakesFocus(ControlKind kind) {
   return kind == ControlKind::DriveList || kind == ControlKind::FolderList ||
          kind == ControlKind::CheckBox || kind == ControlKind::Button;
@@ -207,9 +222,8 @@ void Win32Window::Layout(UINT dpi) {
       // The design height is the closed field's; the window also holds the
       // open list below it.
       const int line = DriveListControl::LineHeight(hfont, dpi_);
-      SendMessageW(control.handle, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                   std::max(line, height - ScalePixels(6, dpi_)));
       SendMessageW(control.handle, CB_SETITEMHEIGHT, 0, line);
+      SetFieldHeight(control.handle, height);
       height += kDriveListLines * line + ScalePixels(2, dpi_);
     } else if (row.kind == ControlKind::FolderList) {
       SendMessageW(control.handle, LB_SETITEMHEIGHT, 0, FolderListControl::LineHeight(hfont, dpi_));
