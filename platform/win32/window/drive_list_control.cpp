@@ -1,38 +1,18 @@
 #include "platform/win32/window/drive_list_control.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 
 #include "platform/win32/window/dpi.h"
+#include "platform/win32/window/list_pictures.h"
 #include "platform/win32/window/wide_text.h"
 
 namespace bt {
 
-namespace {
-
-HICON StockIcon(SHSTOCKICONID id) {
-  SHSTOCKICONINFO info{};
-  info.cbSize = sizeof info;
-  if (FAILED(SHGetStockIconInfo(id, SHGSI_ICON | SHGSI_SMALLICON, &info))) {
-    return nullptr;
-  }
-  return info.hIcon;
-}
-
-}  // namespace
 
 DriveListControl::DriveListControl(FileSystem& files) : model_(files) {}
 
-DriveListControl::~DriveListControl() {
-  if (fixedIcon_ != nullptr) DestroyIcon(fixedIcon_);
-  if (floppyIcon_ != nullptr) DestroyIcon(floppyIcon_);
-}
-
 void DriveListControl::Attach(HWND combo) {
   combo_ = combo;
-  fixedIcon_ = StockIcon(SIID_DRIVEFIXED);
-  floppyIcon_ = StockIcon(SIID_DRIVE35);
   Fill();
 }
 
@@ -106,15 +86,11 @@ void DriveListControl::Draw(const DRAWITEMSTRUCT& item, UINT dpi) const {
   if (item.itemID == static_cast<UINT>(-1) || item.itemID >= entries_.size()) return;
 
   const DriveListEntry& entry = entries_[item.itemID];
-  const int iconSize = ScalePixels(16, dpi);
+  const int pictureSize = ScalePixels(kListPictureSize, dpi);
   const int height = item.rcItem.bottom - item.rcItem.top;
-  int left = item.rcItem.left + ScalePixels(2, dpi);
-  const bool floppy = entry.letter == 'A' || entry.letter == 'B';
-  if (HICON icon = floppy ? floppyIcon_ : fixedIcon_; icon != nullptr) {
-    DrawIconEx(dc, left, item.rcItem.top + (height - iconSize) / 2, icon, iconSize, iconSize, 0,
-               nullptr, DI_NORMAL);
-  }
-  left += iconSize + ScalePixels(4, dpi);
+  const POINT picture{item.rcItem.left + ScalePixels(2, dpi), item.rcItem.top + (height - pictureSize) / 2};
+  DrawDrivePicture(dc, picture, dpi, entry.letter == 'A' || entry.letter == 'B');
+  const int left = picture.x + pictureSize + ScalePixels(4, dpi);
 
   RECT text = item.rcItem;
   text.left = left;

@@ -19,7 +19,6 @@ namespace bt {
 class DriveListControl {
  public:
   explicit DriveListControl(FileSystem& files);
-  ~DriveListControl();
   DriveListControl(const DriveListControl&) = delete;
   DriveListControl& operator=(const DriveListControl&) = delete;
 
@@ -46,8 +45,6 @@ class DriveListControl {
   DriveListModel model_;
   HWND combo_ = nullptr;
   std::vector<DriveListEntry> entries_;
-  HICON fixedIcon_ = nullptr;
-  HICON floppyIcon_ = nullptr;
 };
 
 }  // namespace bt

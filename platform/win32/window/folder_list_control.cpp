@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "platform/win32/window/dpi.h"
-#include "platform/win32/window/folder_pictures.h"
+#include "platform/win32/window/list_pictures.h"
 #include "platform/win32/window/wide_text.h"
 
 namespace bt {
@@ -113,7 +113,7 @@ int FolderListControl::LineHeight(HFONT font, UINT dpi) {
   GetTextMetricsW(dc, &metrics);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
-  return std::max<int>(metrics.tmHeight, ScalePixels(kFolderPictureSize, dpi)) + ScalePixels(2, dpi);
+  return std::max<int>(metrics.tmHeight, ScalePixels(kListPictureSize, dpi)) + ScalePixels(2, dpi);
 }
 
 void FolderListControl::Draw(const DRAWITEMSTRUCT& item, UINT dpi) const {
@@ -131,7 +131,7 @@ void FolderListControl::Draw(const DRAWITEMSTRUCT& item, UINT dpi) const {
   const bool selected = (item.itemState & ODS_SELECTED) != 0;
   if (selected) FillRect(dc, &row, GetSysColorBrush(COLOR_HIGHLIGHT));
 
-  const int pictureSize = ScalePixels(kFolderPictureSize, dpi);
+  const int pictureSize = ScalePixels(kListPictureSize, dpi);
   const int height = row.bottom - row.top;
   const POINT picture{row.left + ScalePixels(2, dpi), row.top + (height - pictureSize) / 2};
   DrawFolderPicture(dc, picture, dpi, OpenOf(static_cast<LPARAM>(item.itemData)));

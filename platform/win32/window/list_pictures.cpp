@@ -1,4 +1,4 @@
-#include "platform/win32/window/folder_pictures.h"
+#include "platform/win32/window/list_pictures.h"
 
 #include <initializer_list>
 #include <vector>
@@ -13,6 +13,11 @@ constexpr COLORREF kOutline = RGB(0x00, 0x00, 0x00);
 constexpr COLORREF kBack = RGB(0xC0, 0xA0, 0x00);   // the inside of an open folder
 constexpr COLORREF kFront = RGB(0xFF, 0xE8, 0x60);  // the folder's yellow
 constexpr COLORREF kLight = RGB(0xFF, 0xFF, 0xC8);  // the lit top edge
+constexpr COLORREF kCase = RGB(0xC0, 0xC0, 0xC0);   // a drive's case
+constexpr COLORREF kShade = RGB(0x80, 0x80, 0x80);
+constexpr COLORREF kLamp = RGB(0x00, 0xC0, 0x00);   // the hard disk's light
+constexpr COLORREF kDisk = RGB(0x30, 0x30, 0x60);   // a floppy disk
+constexpr COLORREF kLabel = RGB(0xFF, 0xFF, 0xFF);
 
 class Canvas {
  public:
@@ -66,6 +71,19 @@ void DrawFolderPicture(HDC dc, POINT topLeft, UINT dpi, bool open) {
     canvas.Polygon({{1, 3}, {6, 3}, {7, 4}, {14, 4}, {14, 13}, {1, 13}}, kFront);
     canvas.Line({2, 5}, {13, 5}, kLight);
     canvas.Line({2, 5}, {2, 12}, kLight);
+  }
+}
+
+void DrawDrivePicture(HDC dc, POINT topLeft, UINT dpi, bool floppy) {
+  const Canvas canvas(dc, topLeft, dpi);
+  if (floppy) {
+    canvas.Polygon({{2, 1}, {13, 1}, {14, 2}, {14, 14}, {2, 14}}, kDisk);
+    canvas.Polygon({{5, 1}, {11, 1}, {11, 6}, {5, 6}}, kCase);  // the shutter
+    canvas.Polygon({{4, 9}, {12, 9}, {12, 14}, {4, 14}}, kLabel);
+  } else {
+    canvas.Polygon({{1, 5}, {14, 5}, {14, 11}, {1, 11}}, kCase);
+    canvas.Line({2, 9}, {13, 9}, kShade);
+    canvas.Line({11, 7}, {12, 7}, kLamp);
   }
 }
 
