@@ -108,7 +108,9 @@ struct Listing {
   HANDLE find = INVALID_HANDLE_VALUE;
   std::wstring folder;      // the host folder
   std::string folderText;   // the Windows folder, for messages
-  std::wstring folderFinal; // its final path, for links leading back
+  // Its final path, for links leading back; read only when a listing meets
+  // a link, as it costs a walk of the whole path.
+  mutable std::wstring folderFinal;
 };
 
 class Win32FileSystem final : public FileSystem {
@@ -404,6 +406,7 @@ class Win32FileSystem final : public FileSystem {
       attributes = (*target & kReadBits) | FILE_ATTRIBUTE_REPARSE_POINT;
       if (*target & FILE_ATTRIBUTE_DIRECTORY) {
         const std::wstring final = FinalPath(host);
+        if (listing.folderFinal.empty()) listing.folderFinal = FinalPath(listing.folder);
         if (!final.empty() && listing.folderFinal.rfind(final, 0) == 0 &&
             (listing.folderFinal.size() == final.size() || listing.folderFinal[final.size()] == L'\\' ||
              final.back() == L'\\')) {
@@ -475,7 +478,6 @@ FindHandle Win32FileSystem::FindFirstFileA(const std::string& pattern, FindData*
       }
       throw SystemFailure(ErrorNumberOfCode(code, kErrPathNotFound), detail, "FindFirstFileExW", search, code);
     }
-    listing.folderFinal = FinalPath(listing.folder);
     const FindHandle handle = nextHandle_++;
     auto& stored = listings_.emplace(handle, std::move(listing)).first->second;
     if (Accept(stored, data, record)) return handle;
