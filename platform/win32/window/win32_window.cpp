@@ -118,10 +118,8 @@ void Win32Window::Build() {
                             GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) throw AppError(kErrInvalidCall, {}, "CreateWindowExW failed for the main window");
   dpi_ = DpiOfWindow(window_);
-  fonts_[""] = MakeDesignFont(std::nullopt, dpi_);
-  for (const ControlDesign& row : design_.controls) {
-    if (row.font) fonts_[row.name] = MakeDesignFont(row.font, dpi_);
-  }
+  // Before the controls: the lists measure their lines while they are made.
+  MakeFonts();
 
   // Made in tab order, so that the dialog manager's Tab follows it; frames
   // last, beneath the controls they hold.
@@ -139,7 +137,7 @@ void Win32Window::Build() {
       throw AppError(kErrInvalidCall, {}, "CreateWindowExW failed for " + control->design.name);
     }
   }
-  Layout(dpi_);
+  Layout();
   // Access keys underlined and the focus shown from the start, as the
   // classic window shows them, not only once the keyboard is used.
   SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL | UISF_HIDEFOCUS), 0);
@@ -202,12 +200,14 @@ POINT Win32Window::DesignOrigin(const ControlDesign& row) const {
   return POINT{TwipsToPixels(frame.left, dpi_), TwipsToPixels(frame.top, dpi_)};
 }
 
-void Win32Window::Layout(UINT dpi) {
-  dpi_ = dpi;
+void Win32Window::MakeFonts() {
   fonts_[""] = MakeDesignFont(std::nullopt, dpi_);
   for (const ControlDesign& row : design_.controls) {
     if (row.font) fonts_[row.name] = MakeDesignFont(row.font, dpi_);
   }
+}
+
+void Win32Window::Layout() {
   for (const auto& [name, control] : controls_) {
     const ControlDesign& row = control.design;
     auto font = fonts_.find(name);
@@ -303,7 +303,10 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return Busy() ? FALSE : TRUE;
     case WM_DPICHANGED: {
       const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      Layout(HIWORD(wParam));
+      // Every length and font again from the design, at the new dpi.
+      dpi_ = HIWORD(wParam);
+      MakeFonts();
+      Layout();
       SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
       return 0;

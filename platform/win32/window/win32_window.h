@@ -88,7 +88,9 @@ class Win32Window final : public Window {
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Build();
   HWND MakeControl(const Control& control);
-  void Layout(UINT dpi);
+  void MakeFonts();
+  // Places every control and sizes the window at dpi_, with fonts_.
+  void Layout();
   POINT DesignOrigin(const ControlDesign& row) const;
   const Control* FindById(int id) const;
   const Control& Find(const std::string& name) const;
