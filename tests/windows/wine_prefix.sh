@@ -45,11 +45,16 @@ case $action in
     echo "$display" >"$prefix.display"  # the number alone
     export DISPLAY=":$display"
     mkdir -p "$prefix"
-    "$wine" wineboot -i >/dev/null 2>&1
+    # The persistent server first: started after wineboot, it may meet
+    # wineboot's own, still lingering, and fail.
     "$wineserver" -p
+    "$wine" wineboot -i >/dev/null 2>&1
     # A: is a floppy drive whose folder does not exist: a drive without a disk.
     ln -sfn "$prefix/no-disk" "$prefix/dosdevices/a:"
     "$wine" reg add 'HKLM\Software\Wine\Drives' /v 'a:' /t REG_SZ /d floppy /f >/dev/null 2>&1
+    # No window manager on the screen: windows Wine places itself, or each
+    # window that closes waits two seconds for a manager's answer.
+    "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
     ;;
   cleanup)
     "$wineserver" -k 2>/dev/null || true
