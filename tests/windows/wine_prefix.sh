@@ -4,8 +4,7 @@
 # wineserver kept alive meanwhile so that no program pays for another
 # start-up.
 #
-#   wine_prefix.sh setup PREFIX     a fresh prefix (wineboot), with a floppy
-#                                   drive A: without a disk, and an Xvfb
+#   wine_prefix.sh setup PREFIX     a fresh prefix (wineboot) and an Xvfb
 #                                   screen whose number goes to PREFIX.display
 #   wine_prefix.sh cleanup PREFIX   stops its wineserver and its screen
 set -euo pipefail
@@ -45,13 +44,11 @@ case $action in
     echo "$display" >"$prefix.display"  # the number alone
     export DISPLAY=":$display"
     mkdir -p "$prefix"
-    # The persistent server first: started after wineboot, it may meet
-    # wineboot's own, still lingering, and fail.
-    "$wineserver" -p
     "$wine" wineboot -i >/dev/null 2>&1
-    # A: is a floppy drive whose folder does not exist: a drive without a disk.
-    ln -sfn "$prefix/no-disk" "$prefix/dosdevices/a:"
-    "$wine" reg add 'HKLM\Software\Wine\Drives' /v 'a:' /t REG_SZ /d floppy /f >/dev/null 2>&1
+    # Wineboot's own server gone first: a second one for the prefix would
+    # not start (or, under load, start beside it).
+    "$wineserver" -w
+    "$wineserver" -p
     # No window manager on the screen: windows Wine places itself, or each
     # window that closes waits two seconds for a manager's answer.
     "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
