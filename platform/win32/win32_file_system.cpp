@@ -332,6 +332,9 @@ class Win32FileSystem final : public FileSystem {
     if (length == 0 || length >= size) return std::string{letter, ':', '\\'};
     full.resize(length);
     if (full.rfind(L"\\\\?\\", 0) == 0) full.erase(0, 4);
+    // Windows may give a current folder with its separator; only a root
+    // keeps one here.
+    while (full.size() > 3 && full.back() == L'\\') full.pop_back();
     return WideToUtf8(full);
   }
 
