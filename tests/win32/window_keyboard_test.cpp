@@ -31,6 +31,13 @@ TEST_F(Win32WindowTest, AltRAndEnterPressButtonsAsInADialogAndNothingWhileTheWin
   MoveFocus("cmdRestore");
   PressKeys({{VK_RETURN}, {VK_SPACE}});
   EXPECT_EQ(restore, 2) << "Enter and Space press the button that has the focus";
+  int backup = 0;
+  window->SetHandler("cmdBackup", ControlEvent::Click, [&] { ++backup; });
+  SetFocus(Control("cmdBackup"));  // as a click gives it: not made the default
+  PressKeys({{VK_RETURN}});
+  EXPECT_EQ(backup, 1);
+  EXPECT_EQ(restore, 2) << "not the button the dialog manager made the default before";
+  MoveFocus("cmdRestore");
 
   MoveFocus("chkIncluirTudo");
   PressKeys({{VK_RETURN}});

@@ -317,11 +317,32 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefDlgProcW(window_, message, wParam, lParam);
 }
 
+const Win32Window::Control* Win32Window::FindByHandle(HWND handle) const {
+  for (const auto& [name, control] : controls_) {
+    if (handle != nullptr && control.handle == handle) return &control;
+  }
+  return nullptr;
+}
+
 const Win32Window::Control* Win32Window::FindById(int id) const {
   for (const auto& [name, control] : controls_) {
     if (control.id == id) return &control;
   }
   return nullptr;
+}
+
+bool Win32Window::PreTranslate(MSG& message) {
+  if (window_ == nullptr || (message.hwnd != window_ && !IsChild(window_, message.hwnd))) return false;
+  if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {
+    // Enter presses the push button that has the focus, also one that took
+    // it by a click, which the dialog manager does not make the default.
+    if (const Control* focused = FindByHandle(message.hwnd);
+        focused != nullptr && focused->design.kind == ControlKind::Button) {
+      SendMessageW(message.hwnd, BM_CLICK, 0, 0);
+      return true;
+    }
+  }
+  return IsDialogMessageW(window_, &message) != FALSE;
 }
 
 void Win32Window::OnCommand(int id, int code) {

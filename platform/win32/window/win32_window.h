@@ -73,6 +73,11 @@ class Win32Window final : public Window {
   UINT dpi() const { return dpi_; }
   bool Busy() const { return pointer_ == kPointerHourglass || userHandlers_ > 0; }
 
+  // A message for this window or one of its controls, before it is
+  // dispatched: the dialog manager's keys (IsDialogMessageW). True when it
+  // was dealt with here.
+  bool PreTranslate(MSG& message);
+
   // The window system ends: the window is destroyed and every later call
   // fails as on a window that no longer exists.
   void Detach();
@@ -93,6 +98,7 @@ class Win32Window final : public Window {
   void Layout();
   POINT DesignOrigin(const ControlDesign& row) const;
   const Control* FindById(int id) const;
+  const Control* FindByHandle(HWND handle) const;
   const Control& Find(const std::string& name) const;
   const Control& Find(const std::string& name, ControlKind kind) const;
   void OnCommand(int id, int code);

@@ -99,10 +99,8 @@ int Win32WindowSystem::RunMessageLoop() {
 }
 
 bool Win32WindowSystem::PreTranslate(MSG& message) {
-  for (const Win32Window* window : windows_) {
-    HWND top = window->handle();
-    if (top == nullptr || (message.hwnd != top && !IsChild(top, message.hwnd))) continue;
-    return IsDialogMessageW(top, &message) != FALSE;
+  for (Win32Window* window : windows_) {
+    if (window->PreTranslate(message)) return true;
   }
   return false;
 }
