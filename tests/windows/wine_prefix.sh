@@ -48,7 +48,9 @@ case $action in
     # Wineboot's own server gone first: a second one for the prefix would
     # not start (or, under load, start beside it).
     "$wineserver" -w
-    "$wineserver" -p
+    # Its output away from ctest's pipes, which it would otherwise hold open
+    # for as long as it lives.
+    "$wineserver" -p </dev/null >/dev/null 2>&1
     # No window manager on the screen: windows Wine places itself, or each
     # window that closes waits two seconds for a manager's answer.
     "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
