@@ -90,8 +90,13 @@ TEST_F(Win32WindowTest, TheBoxStandsOverTheBusyWindowWhichTakesNoInputMeanwhile)
   HWND owner = nullptr;
   bool ownerEnabled = true;
   RECT boxRect{}, textRect{}, firstButton{}, lastButton{};
+  HCURSOR pointerOverBox = nullptr;
   NextBox box([&](HWND shown) {
     owner = GetWindow(shown, GW_OWNER);
+    HWND yes = GetDlgItem(shown, IDYES);
+    SetCursor(nullptr);
+    SendMessageW(yes, WM_SETCURSOR, reinterpret_cast<WPARAM>(yes), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    pointerOverBox = GetCursor();
     ownerEnabled = IsWindowEnabled(win->handle()) != FALSE;
     GetClientRect(shown, &boxRect);
     HWND text = GetWindow(shown, GW_CHILD);
@@ -106,6 +111,7 @@ TEST_F(Win32WindowTest, TheBoxStandsOverTheBusyWindowWhichTakesNoInputMeanwhile)
   Ask(*windows);
   EXPECT_EQ(owner, win->handle());
   EXPECT_FALSE(ownerEnabled);
+  EXPECT_EQ(pointerOverBox, LoadCursorW(nullptr, IDC_ARROW)) << "the hourglass is the window's, not the box's";
   EXPECT_TRUE(IsWindowEnabled(win->handle())) << "enabled again once answered";
   EXPECT_LE(textRect.right, boxRect.right);
   EXPECT_LT(textRect.bottom, firstButton.top) << "the text ends above the buttons";
