@@ -29,10 +29,14 @@ enum class CopyStep {
 
 std::string_view NameOf(CopyStep step);
 
-// The host's own code for a full disk (ENOSPC, ERROR_DISK_FULL) and for a
-// refused access (EACCES, ERROR_ACCESS_DENIED), for tests on both.
+// The host's own codes for a full disk (ENOSPC, ERROR_DISK_FULL), a refused
+// access (EACCES, ERROR_ACCESS_DENIED), a missing file (ENOENT,
+// ERROR_FILE_NOT_FOUND) and a drive without its medium (ENOMEDIUM,
+// ERROR_NOT_READY), for tests on both.
 extern const int kHostDiskFull;
 extern const int kHostAccessDenied;
+extern const int kHostNotFound;
+extern const int kHostNotReady;
 
 class CopyStepFaults {
  public:

@@ -11,6 +11,8 @@ namespace bt::testing {
 
 const int kHostDiskFull = ENOSPC;
 const int kHostAccessDenied = EACCES;
+const int kHostNotFound = ENOENT;
+const int kHostNotReady = ENOMEDIUM;
 
 struct CopyStepFaults::SavedCalls {
   HostCopyCalls calls;

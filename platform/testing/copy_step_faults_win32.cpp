@@ -12,6 +12,8 @@ namespace bt::testing {
 
 const int kHostDiskFull = ERROR_DISK_FULL;
 const int kHostAccessDenied = ERROR_ACCESS_DENIED;
+const int kHostNotFound = ERROR_FILE_NOT_FOUND;
+const int kHostNotReady = ERROR_NOT_READY;
 
 struct CopyStepFaults::SavedCalls {
   Win32CopyCalls calls;
