@@ -25,7 +25,8 @@ trap cleanup EXIT
 
 "$root/tests/windows/wine_prefix.sh" setup "$prefix"
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export DISPLAY=":$(head -n1 "$prefix.display")"
+DISPLAY=":$(head -n1 "$prefix.display")"
+export DISPLAY
 mkdir -p "$prefix/drive_c/Tarvel" "$prefix/drive_c/Copias/20240301093012" "$prefix/drive_c/Copias/20240305140709"
 "$wine" reg add 'HKLM\Software\KESTAL\Tarvel\2.0' /v Path /t REG_SZ /d 'C:\Tarvel' /reg:32 /f >/dev/null 2>&1
 
@@ -46,8 +47,10 @@ take() { xwd -id "$1" -silent | xwdtopnm 2>/dev/null | pnmtopng >"$shots/$2"; ec
 # The main window's client area (794 x 528 at the screen's 96 dpi), as the
 # Linux picture shows it: Wine draws the frame itself around it.
 take_client() {
-  local width height
-  read -r width height < <(xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w, h }')
+  local geometry width height
+  geometry=$(xdotool getwindowgeometry --shell "$1")
+  width=$(sed -n 's/^WIDTH=//p' <<<"$geometry")
+  height=$(sed -n 's/^HEIGHT=//p' <<<"$geometry")
   local border=$(((width - 794) / 2))
   xwd -id "$1" -silent | xwdtopnm 2>/dev/null |
     pnmcut -left "$border" -top "$((height - 528 - border))" -width 794 -height 528 | pnmtopng >"$shots/$2"

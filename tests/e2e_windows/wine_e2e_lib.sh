@@ -1,3 +1,5 @@
+# shellcheck shell=bash
+# shellcheck disable=SC2154  # e2e_program, e2e_app and the others: tests/e2e/e2e_lib.sh
 # The end-to-end scenarios of tests/e2e/ played on the Windows program: the
 # real BackupTarvel.exe under Wine, in the run's private prefix and on its
 # virtual screen (tests/windows/wine_prefix.sh makes both once per run).
@@ -57,7 +59,7 @@ start_program() {
   shift
   [ -z "$e2e_app" ] || fail "the program is running already"
   (
-    cd "$folder"
+    cd "$folder" || exit 1
     exec env TZ=UTC "$@" "$wine" "$e2e_program"
   ) >"$e2e_work/program.log" 2>&1 &
   e2e_app=$!
