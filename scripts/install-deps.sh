@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev valgrind
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 fonts-wine python3-pefile
+  googletest
 )
 
 missing=()
