@@ -274,10 +274,10 @@ class Win32FileSystem final : public FileSystem {
     const DWORD attributes = ::GetFileAttributesW(rootHost.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
       const DWORD code = ::GetLastError();
-      throw SystemFailure(ErrorNumberOfCode(code, kErrDiskNotReady) == kErrPathNotFound
-                              ? kErrDiskNotReady
-                              : ErrorNumberOfCode(code, kErrDiskNotReady),
-                          detail, "GetFileAttributesW", rootHost, code);
+      // A listed drive whose root cannot be found has no medium in it.
+      int number = ErrorNumberOfCode(code, kErrDiskNotReady);
+      if (number == kErrPathNotFound) number = kErrDiskNotReady;
+      throw SystemFailure(number, detail, "GetFileAttributesW", rootHost, code);
     }
     const std::string current = CurrentFolderText(letter);
     if (current.size() <= 3) return root;
