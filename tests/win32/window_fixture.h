@@ -147,8 +147,11 @@ class NextBox {
 class Win32WindowTest : public ::testing::Test {
  protected:
   Win32WindowTest() {
+    // Wine hands out the same few process ids run after run: the clock
+    // keeps a folder left by a killed run from meeting this one.
     root_ = std::filesystem::temp_directory_path() /
-            ("bt-window-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter_++));
+            ("bt-window-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64()) +
+             "-" + std::to_string(counter_++));
     for (const char* folder : {"c/Copias/2024", "c/dados", "c/Zeta", "c/Arquivos", "e/Backups"}) {
       std::filesystem::create_directories(root_ / folder);
     }
