@@ -1,4 +1,4 @@
-// Text helpers that need the host's Unicode tables.
+// Text helpers, alike on every build.
 #pragma once
 
 #include <string>
@@ -7,7 +7,9 @@
 namespace bt {
 
 // The lower-case form of a UTF-8 text, letter by letter (Unicode-aware:
-// "AÇÃO" gives "ação"). Bytes that are not valid UTF-8 are kept as they are.
+// "AÇÃO" gives "ação"), by Unicode's simple mapping from the table in
+// platform/lower_case_table.inc, never the host's. Bytes that are not valid
+// UTF-8 are kept as they are.
 std::string LowerCase(std::string_view utf8);
 
 }  // namespace bt

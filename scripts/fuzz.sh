@@ -31,10 +31,10 @@ sources=(
   "$here/platform/posix/wine_registry_scan.cpp"
   "$here/platform/posix/wine_registry_text.cpp"
   "$here/platform/posix/wine_registry_value.cpp"
-  "$here/platform/posix/utf8.cpp"
+  "$here/platform/utf8.cpp"
 )
 newest=0
-for s in "${sources[@]}" "$here"/platform/posix/wine_registry*.h "$here/platform/posix/utf8.h" "$here/platform/registry.h"; do
+for s in "${sources[@]}" "$here"/platform/posix/wine_registry*.h "$here/platform/utf8.h" "$here/platform/registry.h"; do
   t=$(stat -c %Y "$s"); [ "$t" -gt "$newest" ] && newest=$t
 done
 if [ ! -x "$fuzzer" ] || [ "$(stat -c %Y "$fuzzer")" -lt "$newest" ]; then

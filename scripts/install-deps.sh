@@ -14,6 +14,9 @@ packages=(
   exfatprogs exfat-fuse
   clang libclang-rt-14-dev valgrind
   dpkg-dev file desktop-file-utils appstream appstream-compose debootstrap
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine64 fonts-wine python3-pefile
+  googletest
 )
 
 missing=()

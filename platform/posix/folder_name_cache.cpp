@@ -3,7 +3,7 @@
 #include <dirent.h>
 
 #include "platform/posix/host_names.h"
-#include "platform/posix/temporary_names.h"
+#include "platform/temporary_names.h"
 #include "platform/text.h"
 
 namespace bt {

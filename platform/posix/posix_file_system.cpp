@@ -23,7 +23,7 @@
 #include "platform/posix/host_errors.h"
 #include "platform/posix/host_path_resolver.h"
 #include "platform/posix/letter_case_folders.h"
-#include "platform/posix/windows_path.h"
+#include "platform/windows_path.h"
 #include "platform/posix/working_folder.h"
 
 namespace bt {

@@ -15,7 +15,7 @@
 #include "platform/posix/file_copy.h"
 #include "platform/posix/host_errors.h"
 #include "platform/posix/host_path_resolver.h"
-#include "platform/posix/temporary_names.h"
+#include "platform/temporary_names.h"
 
 namespace bt {
 namespace {

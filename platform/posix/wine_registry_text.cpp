@@ -3,7 +3,7 @@
 #include <locale.h>
 #include <wctype.h>
 
-#include "platform/posix/utf8.h"
+#include "platform/utf8.h"
 
 namespace bt::wine {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/posix/drive_table.h"
-#include "platform/posix/windows_path.h"
+#include "platform/windows_path.h"
 
 namespace bt {
 

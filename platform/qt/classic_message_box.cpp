@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include "platform/message_clipboard.h"
 #include "platform/qt/design_font.h"
 
 namespace bt {
@@ -26,15 +27,6 @@ constexpr int kButtonHeight = 23;
 constexpr int kButtonGap = 6;
 constexpr int kTextToButtons = 14;
 constexpr int kMaxTextWidth = 480;
-
-QString WithoutAccessKeys(const QString& text) {
-  QString plain;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (text[i] == u'&' && i + 1 < text.size()) ++i;
-    plain += text[i];
-  }
-  return plain;
-}
 
 // What a screen reader says for the icon, which has no text of its own.
 QString IconName(MessageIcon icon) {
@@ -59,14 +51,10 @@ QStyle::StandardPixmap IconPixmap(MessageIcon icon) {
 
 QString MessageClipboardText(const QString& title, const QString& text,
                              const std::vector<QString>& buttonTexts) {
-  const QString rule = QStringLiteral("---------------------------\r\n");
-  QString body = text;
-  body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  body.replace(u'\n', QStringLiteral("\r\n"));
-  QString buttons;
-  for (const QString& button : buttonTexts) buttons += WithoutAccessKeys(button) + QStringLiteral("   ");
-  return rule + title + QStringLiteral("\r\n") + rule + body + QStringLiteral("\r\n") + rule + buttons +
-         QStringLiteral("\r\n") + rule;
+  std::vector<std::string> buttons;
+  for (const QString& button : buttonTexts) buttons.push_back(button.toStdString());
+  return QString::fromStdString(
+      MessageBoxClipboardText(title.toStdString(), text.toStdString(), buttons));
 }
 
 ClassicMessageBox::ClassicMessageBox(QWidget* parent, const std::string& text,

@@ -18,9 +18,8 @@ class QPushButton;
 
 namespace bt {
 
-// The clipboard text of a box, in Windows' layout with CRLF line breaks:
-// a line of 27 dashes, the title, dashes, the text, dashes, each button's
-// text (access-key "&" removed) followed by three spaces, dashes.
+// The clipboard text of a box, in Windows' layout with CRLF line breaks
+// (MessageBoxClipboardText, which the Windows build copies too).
 QString MessageClipboardText(const QString& title, const QString& text,
                              const std::vector<QString>& buttonTexts);
 

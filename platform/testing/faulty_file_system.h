@@ -3,10 +3,10 @@
 // test runs an operation with a failure at every step in turn and checks
 // that nothing the user had is lost or half-written.
 //
-// The steps inside a host file copy (open, read, write, clone,
-// copy_file_range, fsync, rename, close) are counted and failed through the
-// copy's table of host calls, while the object lives; so only one may live
-// at a time, and they fail with a host errno, as the system would.
+// The steps inside a host file copy (open, read, write, flush, rename,
+// close ...) are counted and failed through the copy's table of host calls
+// (copy_step_faults.h), while the object lives; so only one may live at a
+// time, and they fail with the host's own error code, as the system would.
 #pragma once
 
 #include <array>
@@ -14,25 +14,9 @@
 #include <string_view>
 
 #include "platform/file_system.h"
-#include "platform/posix/file_copy.h"
+#include "platform/testing/copy_step_faults.h"
 
 namespace bt::testing {
-
-enum class CopyStep {
-  Open,  // the source, the temporary file, the folder flushed after a rename
-  Read,
-  Write,
-  Clone,
-  CopyRange,
-  Fsync,
-  Rename,  // also the rename of a new file that replaces nothing
-  Close,
-  Link,    // naming a file written without a name
-  Syncfs,  // flushing a whole file system before success
-  kCount,
-};
-
-std::string_view NameOf(CopyStep step);
 
 enum class FsOp {
   GetAttributes,
@@ -48,8 +32,7 @@ enum class FsOp {
 
 class FaultyFileSystem final : public FileSystem {
  public:
-  explicit FaultyFileSystem(FileSystem& target);
-  ~FaultyFileSystem() override;
+  explicit FaultyFileSystem(FileSystem& target) : target_(target) {}
   FaultyFileSystem(const FaultyFileSystem&) = delete;
   FaultyFileSystem& operator=(const FaultyFileSystem&) = delete;
 
@@ -58,21 +41,25 @@ class FaultyFileSystem final : public FileSystem {
   // its failure value and reports error through LastFindFailure();
   // OrdinaryFileExists and LiesWithin answer false.
   void FailOn(FsOp op, int nth, const AppError& error, bool persistent = false);
-  // The nth call of step from now on fails with hostErrno (-1 and errno,
-  // as the system call would); with persistent, so does every later call.
-  void FailStep(CopyStep step, int nth, int hostErrno, bool persistent = false);
+  // The nth call of step from now on fails with the host code (errno on
+  // Linux, a last-error code on Windows); with persistent, so does every
+  // later call.
+  void FailStep(CopyStep step, int nth, int hostCode, bool persistent = false) {
+    steps_.FailStep(step, nth, hostCode, persistent);
+  }
   // The nth write from now on writes only half of what it was given and
-  // reports so; the write after it fails with ENOSPC: a disk filling up.
-  void ShortWriteOn(int nth);
-  // Clone and copy_file_range answer that they cannot serve the files, as
-  // across file systems, so that every byte goes through read and write.
-  void ForceReadWrite(bool force = true) { forceReadWrite_ = force; }
+  // reports so; the write after it fails for a full disk: a disk filling up.
+  void ShortWriteOn(int nth) { steps_.ShortWriteOn(nth); }
+  // Linux: clone and copy_file_range answer that they cannot serve the
+  // files, as across file systems, so that every byte goes through read and
+  // write.
+  void ForceReadWrite(bool force = true) { steps_.ForceReadWrite(force); }
   void Heal();  // no more failures
   // Calls of op since construction, failed ones included.
   int Calls(FsOp op) const { return calls_[Index(op)]; }
-  int StepCalls(CopyStep step) const { return stepCalls_[StepIndex(step)]; }
+  int StepCalls(CopyStep step) const { return steps_.StepCalls(step); }
   // Whether a planned failure has been raised.
-  bool Fired() const { return fired_; }
+  bool Fired() const { return fired_ || steps_.Fired(); }
   // Listings started and not yet ended: every listing must be ended, also
   // when a failure cuts the copy short.
   int OpenListings() const { return openListings_; }
@@ -99,41 +86,13 @@ class FaultyFileSystem final : public FileSystem {
     bool persistent = false;
     std::optional<AppError> error;
   };
-  struct StepPlan {
-    int countdown = 0;
-    bool persistent = false;
-    int hostErrno = 0;
-    bool shortWrite = false;
-  };
   static std::size_t Index(FsOp op) { return static_cast<std::size_t>(op); }
-  static std::size_t StepIndex(CopyStep step) { return static_cast<std::size_t>(step); }
   // Counts the call and returns the error to raise, if this call fails.
   std::optional<AppError> Step(FsOp op);
-  // Counts the copy step; the plan that fires on this call, if any.
-  std::optional<StepPlan> HostStep(CopyStep step);
-
-  // The host calls of the copy, routed through the living object.
-  static FaultyFileSystem* active_;
-  static int Open(const char* path, int flags, mode_t mode);
-  static ssize_t Read(int fd, void* buffer, std::size_t size);
-  static ssize_t Write(int fd, const void* buffer, std::size_t size);
-  static int Clone(int in, int out);
-  static ssize_t CopyRange(int in, int out, std::size_t size);
-  static int Fsync(int fd);
-  static int Rename(const char* from, const char* to);
-  static int RenameNoReplace(const char* from, const char* to);
-  static int Link(int fd, const char* to);
-  static int Syncfs(int fd);
-  static int Close(int fd);
-
   FileSystem& target_;
   std::array<int, static_cast<std::size_t>(FsOp::kCount)> calls_{};
   std::array<Plan, static_cast<std::size_t>(FsOp::kCount)> plans_{};
-  std::array<int, static_cast<std::size_t>(CopyStep::kCount)> stepCalls_{};
-  std::array<StepPlan, static_cast<std::size_t>(CopyStep::kCount)> stepPlans_{};
-  HostCopyCalls savedCalls_;
-  bool forceReadWrite_ = false;
-  bool diskFilled_ = false;  // after a short write: every later write fails
+  CopyStepFaults steps_;
   std::optional<AppError> injectedFindFailure_;
   bool fired_ = false;
   int openListings_ = 0;

@@ -1,15 +1,12 @@
+// The part of TempDrives both platforms share; the host folders are made
+// and named in temp_drives_posix.cpp and temp_drives_win32.cpp.
 #include "platform/testing/temp_drives.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <system_error>
-
-#include "platform/posix/host_names.h"
-#include "platform/posix/posix_file_system.h"
 
 namespace bt::testing {
 namespace {
@@ -18,43 +15,25 @@ namespace fs = std::filesystem;
 
 char Upper(char letter) { return (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter; }
 
-// Makes every folder below root enterable and writable again, so that a test
-// that took permissions away still leaves nothing behind.
-void RestorePermissions(const fs::path& root) {
-  std::error_code error;
-  fs::permissions(root, fs::perms::owner_all, fs::perm_options::add, error);
-  for (auto it = fs::recursive_directory_iterator(root, fs::directory_options::skip_permission_denied, error);
-       !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-    if (it->is_directory(error) && !it->is_symlink(error)) {
-      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
-    }
-    error.clear();
-  }
+#if defined(_WIN32)
+constexpr char kHostSeparator = '\\';
+#else
+constexpr char kHostSeparator = '/';
+#endif
+
+// A host path as the standard library takes it: UTF-8 whatever the code page.
+fs::path HostPath(const std::string& host) {
+  return fs::path(std::u8string(host.begin(), host.end()));
 }
 
 }  // namespace
 
-TempDrives::TempDrives() {
-  const char* tmp = std::getenv("TMPDIR");
-  std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/bt-drives-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    throw std::system_error(errno, std::generic_category(), "mkdtemp " + pattern);
-  }
-  root_ = pattern;
-}
-
-TempDrives::~TempDrives() {
-  std::error_code error;
-  RestorePermissions(root_);
-  fs::remove_all(root_, error);
-}
-
 std::string TempDrives::AddDrive(char letter, bool openable) {
   letter = Upper(letter);
-  const std::string host = root_ + "/drive_" + static_cast<char>(letter - 'A' + 'a');
-  if (openable) fs::create_directory(host);
-  table_.push_back({letter, host, host});
-  std::sort(table_.begin(), table_.end(), [](const DriveMapping& a, const DriveMapping& b) { return a.letter < b.letter; });
+  const std::string host = root_ + kHostSeparator + "drive_" + static_cast<char>(letter - 'A' + 'a');
+  if (openable) fs::create_directory(HostPath(host));
+  drives_.push_back({letter, host});
+  std::sort(drives_.begin(), drives_.end(), [](const Drive& a, const Drive& b) { return a.letter < b.letter; });
   return host;
 }
 
@@ -63,42 +42,37 @@ std::string TempDrives::Host(const std::string& windowsPath) const {
     throw std::invalid_argument("not a path on a drive: " + windowsPath);
   }
   const char letter = Upper(windowsPath[0]);
-  const auto drive = std::find_if(table_.begin(), table_.end(), [&](const DriveMapping& d) { return d.letter == letter; });
-  if (drive == table_.end()) throw std::invalid_argument("no such test drive: " + windowsPath);
+  const auto drive = std::find_if(drives_.begin(), drives_.end(), [&](const Drive& d) { return d.letter == letter; });
+  if (drive == drives_.end()) throw std::invalid_argument("no such test drive: " + windowsPath);
   std::string host = drive->hostRoot;
   std::size_t start = 2;
   while (start < windowsPath.size()) {
     std::size_t end = windowsPath.find_first_of("\\/", start);
     if (end == std::string::npos) end = windowsPath.size();
-    if (end > start) host += '/' + WindowsNameToHost(windowsPath.substr(start, end - start));
+    if (end > start) host += kHostSeparator + HostName(windowsPath.substr(start, end - start));
     start = end + 1;
   }
   return host;
 }
 
 void TempDrives::WriteFile(const std::string& windowsPath, const std::string& content) const {
-  const fs::path host = Host(windowsPath);
+  const fs::path host = HostPath(Host(windowsPath));
   fs::create_directories(host.parent_path());
   std::ofstream out(host, std::ios::binary | std::ios::trunc);
   out << content;
-  if (!out.flush()) throw std::runtime_error("cannot write " + host.string());
+  if (!out.flush()) throw std::runtime_error("cannot write " + Host(windowsPath));
 }
 
 std::string TempDrives::ReadFile(const std::string& windowsPath) const {
-  const std::string host = Host(windowsPath);
-  std::ifstream in(host, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + host);
+  std::ifstream in(HostPath(Host(windowsPath)), std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + Host(windowsPath));
   std::ostringstream content;
   content << in.rdbuf();
   return content.str();
 }
 
-void TempDrives::MakeFolder(const std::string& windowsPath) const { fs::create_directories(Host(windowsPath)); }
-
-std::unique_ptr<FileSystem> TempDrives::MakeFileSystem(const std::string& workingWindowsFolder) const {
-  // The temporary root lies on none of the drives, so that by default every
-  // drive opens at its root whatever the process's working folder is.
-  return MakePosixFileSystem(table_, workingWindowsFolder.empty() ? root_ : Host(workingWindowsFolder));
+void TempDrives::MakeFolder(const std::string& windowsPath) const {
+  fs::create_directories(HostPath(Host(windowsPath)));
 }
 
 }  // namespace bt::testing

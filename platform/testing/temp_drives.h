@@ -1,12 +1,17 @@
 // Drives over temporary host folders, for tests: each drive letter gets a
 // folder of its own under one temporary folder, removed with the object.
+// The same scenarios run on Linux (the Linux file system over a drive table)
+// and on Windows (the Win32 file system over folder drives).
 #pragma once
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
+#if !defined(_WIN32)
 #include "platform/posix/drive_table.h"
+#endif
 
 namespace bt::testing {
 
@@ -22,7 +27,8 @@ class TempDrives {
   std::string AddDrive(char letter, bool openable = true);
 
   // The host path of a Windows path on one of these drives, exactly as
-  // written (no letter-case resolution): "C:\A\b" -> "<root of C>/A/b".
+  // written (no letter-case resolution): "C:\A\b" -> "<root of C>/A/b" on
+  // Linux, "<root of C>\A\b" on Windows.
   std::string Host(const std::string& windowsPath) const;
 
   // Writes a host file (parents created), for setting up a scenario.
@@ -30,16 +36,26 @@ class TempDrives {
   std::string ReadFile(const std::string& windowsPath) const;
   void MakeFolder(const std::string& windowsPath) const;  // parents created
 
-  const DriveTable& table() const { return table_; }
   // A file system over these drives; workingWindowsFolder ("C:\Copias")
   // gives its drive that current folder.
   std::unique_ptr<FileSystem> MakeFileSystem(const std::string& workingWindowsFolder = {}) const;
 
   const std::string& root() const { return root_; }
 
+#if !defined(_WIN32)
+  DriveTable table() const;
+#endif
+
  private:
+  struct Drive {
+    char letter = 'C';
+    std::string hostRoot;
+  };
+  // The host form of one name of a Windows path.
+  static std::string HostName(const std::string& windowsName);
+
   std::string root_;
-  DriveTable table_;
+  std::vector<Drive> drives_;  // in letter order
 };
 
 }  // namespace bt::testing

@@ -434,3 +434,11 @@ find_new_set() {
     fail "expected one new set under C:\\Copias, found: $(backup_sets | tr '\n' ' ')"
   fi
 }
+
+# ------------------------------------------------- the Windows program
+
+# The same scenarios on BackupTarvel.exe under Wine: its own set-up and start.
+if [[ $e2e_program == *.exe ]]; then
+  # shellcheck source=../e2e_windows/wine_e2e_lib.sh
+  source "$(dirname "${BASH_SOURCE[0]}")/../e2e_windows/wine_e2e_lib.sh"
+fi

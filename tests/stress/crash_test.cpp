@@ -27,7 +27,7 @@
 
 #include "platform/posix/file_copy.h"
 #include "platform/posix/posix_file_system.h"
-#include "platform/posix/temporary_names.h"
+#include "platform/temporary_names.h"
 
 namespace bt {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "platform/posix/utf8.h"
+#include "platform/utf8.h"
 
 namespace bt {
 namespace {

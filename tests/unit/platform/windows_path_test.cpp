@@ -1,4 +1,4 @@
-#include "platform/posix/windows_path.h"
+#include "platform/windows_path.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "platform/posix/file_copy.h"
-#include "platform/posix/temporary_names.h"
+#include "platform/temporary_names.h"
 #include "tests/unit/reliability/installation_snapshot.h"
 
 namespace bt {

@@ -84,13 +84,11 @@ struct Fault {
       if (op == FsOp::GetAttributes) return {number, kErrPathFileAccess};
       return {number};
     }
-    switch (hostErrno) {
-      case ENOENT: return {kErrFileNotFound, kErrPathNotFound};
-      case ENOSPC: return {kErrDiskFull};
-      case EACCES: return {kErrPermissionDenied};
-      case ENOMEDIUM: return {kErrDiskNotReady};
-      default: return {};
-    }
+    if (hostErrno == testing::kHostNotFound) return {kErrFileNotFound, kErrPathNotFound};
+    if (hostErrno == testing::kHostDiskFull) return {kErrDiskFull};
+    if (hostErrno == testing::kHostAccessDenied) return {kErrPermissionDenied};
+    if (hostErrno == testing::kHostNotReady) return {kErrDiskNotReady};
+    return {};
   }
 };
 
@@ -107,17 +105,30 @@ class EveryStepFails : public ::testing::Test {
   // A thousand runs each flushing their backup to the disk would wait on
   // every other writer of a shared disk; in memory they take milliseconds.
   // The crash tests run on the real disk.
+#if defined(_WIN32)
+  // Under Wine, Z:\dev\shm is the host's memory file system.
+  static constexpr const char* kTemporaryVariable = "TMP";
+  static constexpr const char* kMemoryFolder = "Z:\\dev\\shm";
+  // nullptr: unset.
+  static void SetVariable(const char* name, const char* value) { ::_putenv_s(name, value ? value : ""); }
+#else
+  static constexpr const char* kTemporaryVariable = "TMPDIR";
+  static constexpr const char* kMemoryFolder = "/dev/shm";
+  static void SetVariable(const char* name, const char* value) {
+    if (value == nullptr) {
+      ::unsetenv(name);
+    } else {
+      ::setenv(name, value, 1);
+    }
+  }
+#endif
   static void SetUpTestSuite() {
-    const char* tmp = std::getenv("TMPDIR");
+    const char* tmp = std::getenv(kTemporaryVariable);
     savedTmp_ = tmp != nullptr ? std::optional<std::string>(tmp) : std::nullopt;
-    if (std::filesystem::is_directory("/dev/shm")) ::setenv("TMPDIR", "/dev/shm", 1);
+    if (std::filesystem::is_directory(kMemoryFolder)) SetVariable(kTemporaryVariable, kMemoryFolder);
   }
   static void TearDownTestSuite() {
-    if (savedTmp_) {
-      ::setenv("TMPDIR", savedTmp_->c_str(), 1);
-    } else {
-      ::unsetenv("TMPDIR");
-    }
+    SetVariable(kTemporaryVariable, savedTmp_ ? savedTmp_->c_str() : nullptr);
   }
   static inline std::optional<std::string> savedTmp_;
 
@@ -237,11 +248,20 @@ class EveryStepFails : public ::testing::Test {
     return titles;
   }
 
+#if defined(_WIN32)
+  // Windows moves every byte through ReadFile and WriteFile anyway.
+  static constexpr bool kByteMovers[] = {false};
+#else
+  // The kernel's own copy calls, then read and write alone.
+  static constexpr bool kByteMovers[] = {false, true};
+#endif
+
   // Every call and every step of a clean run fails in turn, with each kind.
   void FailEveryPoint() {
     const int callNumbers[] = {kErrDiskFull, kErrPermissionDenied, kErrPathNotFound, kErrDiskNotReady};
-    const int hostErrnos[] = {ENOSPC, EACCES, ENOENT, ENOMEDIUM};
-    for (const bool readWrite : {false, true}) {
+    const int hostErrnos[] = {testing::kHostDiskFull, testing::kHostAccessDenied, testing::kHostNotFound,
+                              testing::kHostNotReady};
+    for (const bool readWrite : kByteMovers) {
       const Counts counts = CountCalls(readWrite);
       for (const bool persistent : {false, true}) {
         Fault fault;
@@ -276,7 +296,7 @@ class EveryStepFails : public ::testing::Test {
       }
       Fault shortWrite;
       shortWrite.where = Fault::Where::kShortWrite;
-      shortWrite.hostErrno = ENOSPC;
+      shortWrite.hostErrno = testing::kHostDiskFull;
       shortWrite.readWrite = readWrite;
       for (shortWrite.nth = 1; shortWrite.nth <= counts.steps[static_cast<int>(CopyStep::Write)]; ++shortWrite.nth) {
         RunWith(shortWrite);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/temporary_names.h"
+#include "platform/temporary_names.h"
 #include "platform/testing/temp_drives.h"
 
 namespace bt::testing {

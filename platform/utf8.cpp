@@ -1,4 +1,4 @@
-#include "platform/posix/utf8.h"
+#include "platform/utf8.h"
 
 namespace bt {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/temporary_names.h"
+#include "platform/temporary_names.h"
 
 namespace bt {
 namespace {

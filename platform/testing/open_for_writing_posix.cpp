@@ -1,0 +1,16 @@
+#include "platform/testing/open_for_writing.h"
+
+#include "platform/testing/file_holder.h"
+
+namespace bt::testing {
+
+struct OpenForWriting::Holder {
+  FileHolder holder;
+};
+
+OpenForWriting::OpenForWriting(const std::string& hostPath)
+    : holder_(new Holder{FileHolder(hostPath, O_RDWR)}) {}
+
+OpenForWriting::~OpenForWriting() = default;
+
+}  // namespace bt::testing

@@ -1,0 +1,35 @@
+// The registry of Windows through the wide calls.
+//
+// - A key is looked for first in the 32-bit view (KEY_WOW64_32KEY), where
+//   the 32-bit Tarvel 2.0 wrote it, then in the native view.
+// - Keys are opened for reading only, whatever access the caller asks for.
+// - Text values (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) cross as UTF-8, their
+//   size being that of the UTF-8 text (with its NUL when one was stored); a
+//   trailing odd byte is dropped and a lone surrogate becomes U+FFFD, as the
+//   Linux build's reader of Wine's files answers. Other data crosses as its
+//   bytes. Nothing throws.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/registry.h"
+
+namespace bt {
+
+std::unique_ptr<Registry> MakeWin32Registry();
+
+// The three system calls, replaceable so that a test can see how a key is
+// opened; handles and roots as RegKey, statuses as the system's.
+struct Win32RegistryCalls {
+  std::int32_t (*open)(RegKey root, const wchar_t* subKey, std::uint32_t options, std::uint32_t access,
+                       RegKey* handle);
+  std::int32_t (*query)(RegKey key, const wchar_t* valueName, std::uint32_t* type, std::uint8_t* data,
+                        std::uint32_t* size);
+  std::int32_t (*close)(RegKey key);
+};
+
+const Win32RegistryCalls& RealRegistryCalls();
+std::unique_ptr<Registry> MakeWin32Registry(const Win32RegistryCalls& calls);
+
+}  // namespace bt

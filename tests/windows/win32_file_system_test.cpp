@@ -1,0 +1,163 @@
+// What the Win32 layer keeps by itself beyond the shared contract: the
+// machine's drives, a replaced file's own attributes, replacements refused
+// for a moment, leftovers of copies that died, and the developers' log.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/developer_log.h"
+#include "platform/temporary_names.h"
+#include "platform/testing/temp_drives.h"
+#include "platform/win32/wide_names.h"
+#include "platform/win32/win32_file_copy.h"
+#include "platform/win32/win32_file_system.h"
+
+namespace bt {
+namespace {
+
+template <class F>
+int ThrownNumber(F&& f) {
+  try {
+    f();
+  } catch (const AppError& error) {
+    return error.number();
+  }
+  return 0;
+}
+
+DWORD Attributes(const std::string& host) { return ::GetFileAttributesW(Utf8ToWide(host).c_str()); }
+
+int TemporaryFilesIn(const std::string& hostFolder) {
+  int found = 0;
+  WIN32_FIND_DATAW entry{};
+  const HANDLE find = ::FindFirstFileW((Utf8ToWide(hostFolder) + L"\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  do found += IsTemporaryCopyName(WideToUtf8(entry.cFileName)) ? 1 : 0;
+  while (::FindNextFileW(find, &entry));
+  ::FindClose(find);
+  return found;
+}
+
+// Wine lists a drive only while its folder exists, so an empty floppy drive
+// (listed, not ready) cannot be made here: the machine's drives are those of
+// the prefix, C: and Z:.
+TEST(Win32Drives, TheMachinesDrivesAreListedWithTheirKindAndOpenAtTheirCurrentFolder) {
+  const auto files = MakeWin32FileSystem();
+  const std::vector<DriveInfo> drives = files->Drives();
+  ASSERT_FALSE(drives.empty());
+  EXPECT_TRUE(std::is_sorted(drives.begin(), drives.end(),
+                             [](const DriveInfo& a, const DriveInfo& b) { return a.letter < b.letter; }));
+  const auto c = std::find_if(drives.begin(), drives.end(), [](const DriveInfo& d) { return d.letter == 'C'; });
+  ASSERT_NE(c, drives.end());
+  EXPECT_EQ(c->hint.rfind("Disco local", 0), 0u) << c->hint;
+
+  wchar_t folder[MAX_PATH] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, folder);
+  EXPECT_EQ(files->CurrentFolder(static_cast<char>(folder[0])), WideToUtf8(folder));
+  char missing = 'B';
+  while (std::any_of(drives.begin(), drives.end(), [&](const DriveInfo& d) { return d.letter == missing; })) ++missing;
+  EXPECT_EQ(ThrownNumber([&] { files->CurrentFolder(missing); }), kErrDeviceUnavailable);
+  EXPECT_EQ(ThrownNumber([&] { files->GetAttributes(std::string{missing, ':', '\\'}); }), kErrPathNotFound);
+}
+
+class Win32Copies : public ::testing::Test {
+ protected:
+  Win32Copies() {
+    drives_.AddDrive('C');
+    drives_.AddDrive('D');
+    drives_.WriteFile("C:\\Tarvel\\vendrial.mdb", "banco novo");
+    drives_.WriteFile("D:\\vendrial.mdb", "banco antigo");
+    files_ = drives_.MakeFileSystem();
+  }
+  ~Win32Copies() override { CopyCallTable() = RealCopyCallTable(); }
+
+  testing::TempDrives drives_;
+  std::unique_ptr<FileSystem> files_;
+};
+
+TEST_F(Win32Copies, AReplacedFileKeepsItsOwnAttributesAndANewOneTakesTheSources) {
+  ::SetFileAttributesW(Utf8ToWide(drives_.Host("D:\\vendrial.mdb")).c_str(), FILE_ATTRIBUTE_HIDDEN);
+  files_->CopyWholeFile("C:\\Tarvel\\vendrial.mdb", "D:\\vendrial.mdb");
+  EXPECT_EQ(drives_.ReadFile("D:\\vendrial.mdb"), "banco novo");
+  EXPECT_TRUE(Attributes(drives_.Host("D:\\vendrial.mdb")) & FILE_ATTRIBUTE_HIDDEN);
+
+  ::SetFileAttributesW(Utf8ToWide(drives_.Host("C:\\Tarvel\\vendrial.mdb")).c_str(), FILE_ATTRIBUTE_READONLY);
+  files_->CopyWholeFile("C:\\Tarvel\\vendrial.mdb", "D:\\copia.mdb", Durability::kAtFlush);
+  files_->FlushWrites();
+  EXPECT_EQ(files_->GetAttributes("D:\\copia.mdb"), kAttrReadOnly | kAttrArchive);
+}
+
+int pauses = 0;
+int refusalsLeft = 0;
+BOOL RefusedForAMoment(const wchar_t* replaced, const wchar_t* replacement) {
+  if (refusalsLeft-- > 0) {
+    ::SetLastError(ERROR_SHARING_VIOLATION);  // a virus scanner looking at the new file
+    return FALSE;
+  }
+  return RealCopyCallTable().replaceFile(replaced, replacement);
+}
+void CountPause(DWORD) { ++pauses; }
+
+TEST_F(Win32Copies, AReplacementRefusedForAMomentIsTriedAgainAndOneRefusedForGoodFails) {
+  CopyCallTable().replaceFile = RefusedForAMoment;
+  CopyCallTable().sleep = CountPause;
+  pauses = 0;
+  refusalsLeft = 2;
+  files_->CopyWholeFile("C:\\Tarvel\\vendrial.mdb", "D:\\vendrial.mdb");
+  EXPECT_EQ(drives_.ReadFile("D:\\vendrial.mdb"), "banco novo");
+  EXPECT_EQ(pauses, 2);
+
+  drives_.WriteFile("D:\\vendrial.mdb", "banco antigo");
+  refusalsLeft = 1000;
+  EXPECT_EQ(ThrownNumber([&] { files_->CopyWholeFile("C:\\Tarvel\\vendrial.mdb", "D:\\vendrial.mdb"); }),
+            kErrPermissionDenied);
+  EXPECT_EQ(drives_.ReadFile("D:\\vendrial.mdb"), "banco antigo");
+  EXPECT_EQ(TemporaryFilesIn(drives_.Host("D:\\")), 0);
+}
+
+TEST_F(Win32Copies, LeftoversOfCopiesThatDiedGoOnceStaleButNeverWhileHeld) {
+  const std::string stale = drives_.Host("D:\\" + TemporaryCopyName(1));
+  const std::string fresh = drives_.Host("D:\\" + TemporaryCopyName(2));
+  const std::string held = drives_.Host("D:\\" + TemporaryCopyName(3));
+  for (const std::string* leftover : {&stale, &fresh, &held}) {
+    drives_.WriteFile("D:\\" + leftover->substr(leftover->rfind('\\') + 1), "meia copia");
+  }
+  FILETIME old{};
+  ::GetSystemTimeAsFileTime(&old);
+  ULARGE_INTEGER ticks{{old.dwLowDateTime, old.dwHighDateTime}};
+  ticks.QuadPart -= 3600ULL * 10'000'000;  // an hour ago
+  old = {ticks.LowPart, ticks.HighPart};
+  for (const std::string* leftover : {&stale, &held}) {
+    const HANDLE file = ::CreateFileW(Utf8ToWide(*leftover).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
+    ::SetFileTime(file, nullptr, nullptr, &old);
+    ::CloseHandle(file);
+  }
+  // A copy still writing holds its file unshared.
+  const HANDLE writer = ::CreateFileW(Utf8ToWide(held).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+
+  files_->CopyWholeFile("C:\\Tarvel\\vendrial.mdb", "D:\\vendrial.mdb");
+  ::CloseHandle(writer);
+  EXPECT_EQ(Attributes(stale), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(Attributes(fresh), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(Attributes(held), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(Win32DeveloperLog, LinesAreAppendedToErrosLogUnderLocalAppData) {
+  testing::TempDrives drives;
+  drives.AddDrive('C');
+  const std::wstring folder = Utf8ToWide(drives.Host("C:\\"));
+  wchar_t saved[MAX_PATH] = {};
+  const DWORD had = ::GetEnvironmentVariableW(L"LOCALAPPDATA", saved, MAX_PATH);
+  ::SetEnvironmentVariableW(L"LOCALAPPDATA", folder.c_str());
+  OpenDeveloperLog()->Append("primeira falha");
+  OpenDeveloperLog()->Append("segunda falha: C:\\Tarvel");
+  ::SetEnvironmentVariableW(L"LOCALAPPDATA", had != 0 ? saved : nullptr);
+  EXPECT_EQ(drives.ReadFile("C:\\BackupTarvel\\erros.log"), "primeira falha\r\nsegunda falha: C:\\Tarvel\r\n");
+}
+
+}  // namespace
+}  // namespace bt
