@@ -240,7 +240,16 @@ class PosixFileSystem final : public FileSystem {
   }
 
   void FlushWrites() override {
-    FinishCopies();
+    try {
+      FinishCopies();
+    } catch (...) {
+      // What was written before the failure is flushed all the same.
+      try {
+        methods_.written.Flush();
+      } catch (...) {
+      }
+      throw;
+    }
     methods_.written.Flush();
   }
 
