@@ -4,7 +4,8 @@
 #
 # Sections: settings; the file system the copies run on; the corpora; one
 # timed run; the backups; the restores; the larger tree and the deep tree;
-# start-up; the report (stdout and bench/results.md).
+# reflink on XFS; the backup through the window; start-up; the report
+# (stdout and bench/results.md).
 #
 # Every copy runs with its source and destination on one file system, a
 # journaled ext4 image on a loop device when this user may mount one (else
@@ -145,6 +146,17 @@ then_sync() {
     "$(tail -n1 "$work/rss")" >>"$samples"
 }
 
+# Our copy on one thread (no copy workers), without the flush: what the
+# workers add on this machine.
+ours_one_thread() {
+  local corpus=$1 operation=$2
+  shift 2
+  timed "$corpus" "$operation" "BackupTarvel (one thread) + syncfs" "$bench" copy "$@" 0
+  grep -v "	BackupTarvel (one thread) + syncfs	" "$samples" >"$samples.kept" && mv "$samples.kept" "$samples"
+  printf '%s\t%s\t%s\t%s\t%s\n' "$corpus" "$operation" "BackupTarvel (one thread)" "$(awk '{ print $2 }' "$work/out")" \
+    "$(tail -n1 "$work/rss")" >>"$samples"
+}
+
 # Our copy: CopyPath, then the flush the operations make before they
 # report success; also recorded without the flush, which it times itself.
 ours() {
@@ -174,8 +186,8 @@ backup_tree() {
   for run in $(seq "$runs"); do
     echo "Backup of $name, run $run of $runs" >&2
     prepare; ours "$name" backup "$source" "$dest"
+    prepare; ours_one_thread "$name" backup "$source" "$dest"
     prepare; timed "$name" backup "cp -r" cp -r "$source" "$dest"; then_sync "$name" backup "cp -r && sync"
-    prepare; timed "$name" backup "cp -a --reflink=auto" cp -a --reflink=auto "$source" "$dest"
     prepare; timed "$name" backup "rsync -a" rsync -a "$source/" "$dest/"
     prepare; mkdir "$dest"
     timed "$name" backup "tar | tar" bash -c 'tar -C "$1" -cf - . | tar -C "$2" -xf -' tar "$source" "$dest"
@@ -270,7 +282,63 @@ t0=$EPOCHREALTIME
 cp -r "$area/deep/origem" "$area/deep/cp"
 deep_cp=$(seconds_between "$t0" "$EPOCHREALTIME")
 rm -rf "$area/deep"
-echo "- Deep tree: $deep_result; cp -r of the same tree $deep_cp s." >>"$extra"
+echo "- Deep tree: $deep_result; cp -r of the same tree $deep_cp s (goal: at most 1.5 x)." >>"$extra"
+
+# --- Reflink on XFS --------------------------------------------------------------------
+
+# Where the file system shares blocks, a copy of the whole database takes
+# no time at all: a 1 GiB database on an XFS image made here, backed up by
+# the program (FICLONE, tried first) and by cp --reflink=always.
+if [ "$(id -u)" -eq 0 ] && command -v mkfs.xfs >/dev/null; then
+  xfs_image="$home/xfs.img"
+  xfs="$home/xfs"
+  mkdir -p "$xfs"
+  mountpoint -q "$xfs" && umount "$xfs"
+  rm -f "$xfs_image"
+  truncate -s 3G "$xfs_image"
+  if mkfs.xfs -q -m reflink=1 "$xfs_image" && mount -o loop "$xfs_image" "$xfs"; then
+    cp "$database" "$xfs/vendrial.mdb"
+    sync
+    ours_xfs=() cp_xfs=()
+    for run in $(seq "$runs"); do
+      rm -f "$xfs/copia.mdb" "$xfs/cp.mdb"
+      sync
+      ours_xfs+=("$("$bench" copy "$xfs/vendrial.mdb" "$xfs/copia.mdb" | awk '{ printf "%.4f", $2 + $3 }')")
+      t0=$EPOCHREALTIME
+      cp --reflink=always "$xfs/vendrial.mdb" "$xfs/cp.mdb" && sync
+      cp_xfs+=("$(seconds_between "$t0" "$EPOCHREALTIME")")
+    done
+    shared=$(cmp -s "$xfs/vendrial.mdb" "$xfs/copia.mdb" && echo "identical" || echo "DIFFERENT")
+    median_of() { printf '%s
+' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+    echo "- Reflink: a 1 GiB database on an XFS image (reflink=1, loop device), median of $runs: BackupTarvel with its flush $(median_of "${ours_xfs[@]}") s, cp --reflink=always && sync $(median_of "${cp_xfs[@]}") s; the copy is $shared to its source." >>"$extra"
+    umount "$xfs"
+  else
+    echo "- Reflink: no XFS image could be made or mounted here." >>"$extra"
+  fi
+  rm -f "$xfs_image"
+else
+  echo "- Reflink: needs root and mkfs.xfs (Debian's xfsprogs)." >>"$extra"
+fi
+
+# --- The backup through the window ------------------------------------------------------
+
+# From the key that presses "Fazer backup" (check box ticked) to the
+# "Operação concluída" box, on a virtual screen; the installation is the
+# photo corpus with a 64 MB database, measured against cp -r && sync of it.
+window="$work/window.md"
+: >"$window"
+if [ -x "$program" ] && command -v Xvfb >/dev/null; then
+  window_runs=$(( runs < 3 ? runs : 3 ))
+  if "$here/window_backup.sh" "$program" "$area" "$photos" "$window_runs" >"$work/window.txt" 2>"$work/window.err"; then
+    column_median() { awk -v c="$1" '{ print $c }' "$work/window.txt" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+    program_median=$(column_median 1)
+    cp_median=$(column_median 2)
+    echo "- Through the window (Xvfb): key press to the success box, photos and a 64 MB database, median of $window_runs: $program_median s; cp -r && sync of the same installation $cp_median s; $(awk -v a="$program_median" -v b="$cp_median" 'BEGIN { printf "%.2f x (goal: at most 1.15 x)", a / b }')." >>"$window"
+  else
+    echo "- Through the window: the measurement failed ($(tail -n1 "$work/window.err"))." >>"$window"
+  fi
+fi
 
 # --- Start-up ----------------------------------------------------------------------------
 
@@ -315,12 +383,12 @@ elapsed=$(($(date +%s) - started))
   echo "- File system: $fs_note."
   echo "- Load (1, 5, 15 min) before: $load_before; after: $load_after."
   echo "- $runs runs of each command, alternating; before each: destination removed, sync, 512 MiB (small files) or 1.5 GiB (photos, database) of memory touched. Medians; peak memory is the largest ru_maxrss (/usr/bin/time) of the runs."
-  echo "- BackupTarvel: CopyPath over the Linux file-system layer, as a backup or restore copies the Fotos tree (and the database, for the database corpus), then FlushToDisk (one syncfs), as the operations do before they report success. \"BackupTarvel\" is the same run without the time of the flush, to compare with cp -r; \"+ syncfs\" with \"cp -r && sync\"."
+  echo "- BackupTarvel: CopyPath over the Linux file-system layer, as a backup or restore copies the Fotos tree (and the database, for the database corpus), with the program's two copy workers, then FlushWrites (one syncfs per file system written), as the operations do before they report success. \"BackupTarvel\" is the same run without the time of the flush, to compare with cp -r; \"+ syncfs\" with \"cp -r && sync\"; \"(one thread)\" copies without the workers. The goal column holds a row to its goal against the tool named, in the same run."
   echo "- Restore: over a tree (or file) made just before by cp -r, so its files carry new times and rsync -a copies every one of them; cp -r copies \"source/.\" into it, replacing every file."
   echo "- Corpora: photos 4,000 files of 50–400 KiB in 40 folders at depth 1–3; small 60,000 files of 0.5–4 KiB in 1,500 folders up to depth 5; database one 1 GiB file; pseudo-random content."
   echo
   echo "$table"
   echo
-  cat "$extra" "$startup"
+  cat "$extra" "$window" "$startup"
 } >"$results"
 cat "$results"

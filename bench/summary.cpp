@@ -30,6 +30,23 @@ std::string Cell(const std::string& text) {
 
 std::string Ratio(double value) { return value > 0 ? Fixed(value, "%.2f x") : "-"; }
 
+// What the copy is held to against the tools, in the same run.
+struct Goal {
+  const char* corpus;
+  const char* operation;
+  const char* command;
+  const char* against;
+  double atMost;
+};
+constexpr Goal kGoals[] = {
+    {"photos", "backup", "BackupTarvel", "cp -r", 1.00},
+    {"photos", "backup", "BackupTarvel + syncfs", "cp -r && sync", 1.10},
+    {"small", "backup", "BackupTarvel", "cp -r", 1.10},
+    {"small", "backup", "BackupTarvel + syncfs", "cp -r && sync", 1.15},
+    {"small", "restore", "BackupTarvel", "cp -r", 1.15},
+    {"database", "restore", "BackupTarvel + syncfs", "cp -r && sync", 1.10},
+};
+
 }  // namespace
 
 std::vector<Sample> ReadSamples(std::istream& in) {
@@ -94,6 +111,14 @@ std::vector<Row> Summarize(const std::vector<Sample>& samples) {
     const double rsync = medianOf({row.corpus, row.operation, kRsync});
     if (cp > 0) row.toCp = row.medianSeconds / cp;
     if (rsync > 0) row.toRsync = row.medianSeconds / rsync;
+    for (const Goal& goal : kGoals) {
+      if (row.corpus != goal.corpus || row.operation != goal.operation || row.command != goal.command) continue;
+      const double against = medianOf({row.corpus, row.operation, goal.against});
+      if (against <= 0) continue;
+      const double ratio = row.medianSeconds / against;
+      row.goal = "≤ " + Fixed(goal.atMost, "%.2f x ") + goal.against + ": " + Fixed(ratio, "%.2f x") +
+                 (ratio <= goal.atMost ? ", met" : ", not met");
+    }
     rows.push_back(std::move(row));
   }
   return rows;
@@ -101,13 +126,14 @@ std::vector<Row> Summarize(const std::vector<Sample>& samples) {
 
 std::string FormatTable(const std::vector<Row>& rows) {
   std::string table =
-      "| corpus | operation | command | runs | median | to cp -r | to rsync -a | peak memory |\n"
-      "|---|---|---|---|---|---|---|---|\n";
+      "| corpus | operation | command | runs | median | to cp -r | to rsync -a | peak memory | goal |\n"
+      "|---|---|---|---|---|---|---|---|---|\n";
   for (const Row& row : rows) {
     table += "| " + Cell(row.corpus) + " | " + Cell(row.operation) + " | " + Cell(row.command) + " | " +
              std::to_string(row.runs) + " | " + Fixed(row.medianSeconds, "%.3f s") + " | " +
              Ratio(row.toCp) + " | " + Ratio(row.toRsync) + " | " +
-             Fixed(static_cast<double>(row.peakKib) / 1024.0, "%.1f MiB") + " |\n";
+             Fixed(static_cast<double>(row.peakKib) / 1024.0, "%.1f MiB") + " | " +
+             (row.goal.empty() ? "-" : Cell(row.goal)) + " |\n";
   }
   return table;
 }

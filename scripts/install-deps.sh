@@ -10,7 +10,7 @@ packages=(
   xvfb xauth xdotool x11-apps fonts-dejavu-core
   fonts-liberation2 netpbm
   xclip libfaketime
-  rsync time
+  rsync time xfsprogs
   exfatprogs exfat-fuse
   clang libclang-rt-14-dev valgrind
   dpkg-dev file desktop-file-utils appstream appstream-compose debootstrap

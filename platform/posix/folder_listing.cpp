@@ -1,6 +1,8 @@
 #include "platform/posix/folder_listing.h"
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -28,13 +30,24 @@ AppError FolderError(int hostErrno, const std::string& hostFolder) {
 
 FolderListing::FolderListing(std::string hostFolder) : hostFolder_(std::move(hostFolder)) {}
 
+FolderListing::~FolderListing() {
+  if (folderFd_ >= 0) close(folderFd_);
+}
+
+void FolderListing::OpenFolder() {
+  folderFd_ = open(hostFolder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd_ < 0) throw FolderError(errno, hostFolder_);
+  procFolder_ = "/proc/self/fd/" + std::to_string(folderFd_) + "/";
+}
+
 std::unique_ptr<FolderListing> FolderListing::All(const std::string& hostFolder) {
   std::unique_ptr<FolderListing> listing(new FolderListing(hostFolder));
+  listing->OpenFolder();
   listing->names_ = {".", ".."};
   listing->mayBeLink_ = {false, false};
   listing->ReadNames();
   struct stat st {};
-  if (stat(hostFolder.c_str(), &st) != 0) throw FolderError(errno, hostFolder);
+  if (fstat(listing->folderFd_, &st) != 0) throw FolderError(errno, hostFolder);
   listing->device_ = st.st_dev;
   return listing;
 }
@@ -44,6 +57,7 @@ std::unique_ptr<FolderListing> FolderListing::One(const std::string& hostFolder,
   struct stat st {};
   if (stat(hostFolder.c_str(), &st) != 0) throw FolderError(errno, hostFolder);
   if (!S_ISDIR(st.st_mode)) throw FolderError(ENOTDIR, hostFolder);
+  listing->OpenFolder();
   if (!IsTemporaryCopyName(hostName)) {
     listing->names_ = {hostName};
     listing->mayBeLink_ = {true};
@@ -53,8 +67,13 @@ std::unique_ptr<FolderListing> FolderListing::One(const std::string& hostFolder,
 }
 
 void FolderListing::ReadNames() {
-  DIR* dir = opendir(hostFolder_.c_str());
-  if (dir == nullptr) throw FolderError(errno, hostFolder_);
+  const int fd = openat(folderFd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* dir = fd >= 0 ? fdopendir(fd) : nullptr;
+  if (dir == nullptr) {
+    const int error = errno;
+    if (fd >= 0) close(fd);
+    throw FolderError(error, hostFolder_);
+  }
   for (;;) {
     errno = 0;
     const dirent* entry = readdir(dir);
@@ -97,14 +116,16 @@ bool FolderListing::Next(FindData* record) {
     const bool mayBeLink = mayBeLink_[next_];
     const std::string& name = names_[next_++];
     const bool dots = name == "." || name == "..";
+    // For messages; the calls go relative to the open folder.
     const std::string path = name == "." ? hostFolder_ : JoinHostPath(hostFolder_, name);
+    const char* relative = name.c_str();
 
     struct stat st {};
     std::uint32_t link = 0;
-    if (stat(path.c_str(), &st) != 0) {
+    if (fstatat(folderFd_, relative, &st, 0) != 0) {
       const int statError = errno;
       struct stat own {};
-      if (lstat(path.c_str(), &own) != 0) {
+      if (fstatat(folderFd_, relative, &own, AT_SYMLINK_NOFOLLOW) != 0) {
         if (errno == ENOENT) continue;  // gone since the listing started
         throw HostError(errno, "examine", path);
       }
@@ -118,7 +139,9 @@ bool FolderListing::Next(FindData* record) {
       link = kAttrReparsePoint;
     } else if (mayBeLink) {
       struct stat own {};
-      if (lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode)) link = kAttrReparsePoint;
+      if (fstatat(folderFd_, relative, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode)) {
+        link = kAttrReparsePoint;
+      }
     }
     // Only a link or a mount point can lead back up the tree.
     const bool mayLeadBack = mayBeLink || st.st_dev != device_;
@@ -128,7 +151,7 @@ bool FolderListing::Next(FindData* record) {
     if (windowsName.size() >= kFindNameBytes) {
       throw HostErrorNumbered(kErrPathFileAccess, ENAMETOOLONG, "list", path);
     }
-    record->dwFileAttributes = DosAttributes(path, name, st, &lastDosAttrib_) | link;
+    record->dwFileAttributes = DosAttributes(procFolder_ + name, name, st, &lastDosAttrib_) | link;
     lastHostName_ = name;
     std::memcpy(record->cFileName, windowsName.c_str(), windowsName.size() + 1);
     return true;

@@ -28,6 +28,9 @@ namespace bt {
 
 class FolderListing {
  public:
+  ~FolderListing();
+  FolderListing(const FolderListing&) = delete;
+  FolderListing& operator=(const FolderListing&) = delete;
   // Every entry of hostFolder. Throws AppError when the folder cannot be
   // read (76 missing or not a folder, 70 permission denied, 57 I/O error).
   static std::unique_ptr<FolderListing> All(const std::string& hostFolder);
@@ -46,11 +49,17 @@ class FolderListing {
 
  private:
   explicit FolderListing(std::string hostFolder);
+  // Opens the folder itself, so that its entries are looked at relative to
+  // it: their paths are not walked again from "/" for each, which in a tree
+  // a thousand folders deep would cost more than the copy.
+  void OpenFolder();
   void ReadNames();
   void NoteAncestors();
   bool LeadsBack(const struct stat& st);
 
   std::string hostFolder_;
+  int folderFd_ = -1;  // O_PATH
+  std::string procFolder_;  // "/proc/self/fd/<folderFd_>/", for the xattr calls
   std::vector<std::string> names_;
   // Per name: it may be a symbolic link (or the host did not say).
   std::vector<bool> mayBeLink_;

@@ -65,6 +65,19 @@ TEST(Summary, TableShowsTimesRatiosAndMemory) {
       << table;
 }
 
+TEST(Summary, ARowHeldToAGoalSaysWhetherItIsMet) {
+  const std::vector<Row> rows = RowsOf(
+      "small\tbackup\tcp -r\t2.0\t1\n"
+      "small\tbackup\tcp -r && sync\t3.0\t1\n"
+      "small\tbackup\tBackupTarvel\t2.2\t1\n"
+      "small\tbackup\tBackupTarvel + syncfs\t3.6\t1\n"
+      "photos\tbackup\tBackupTarvel\t1.0\t1\n");
+  EXPECT_EQ(Find(rows, "small", "backup", "BackupTarvel").goal, "≤ 1.10 x cp -r: 1.10 x, met");
+  EXPECT_EQ(Find(rows, "small", "backup", "BackupTarvel + syncfs").goal, "≤ 1.15 x cp -r && sync: 1.20 x, not met");
+  EXPECT_EQ(Find(rows, "small", "backup", "cp -r").goal, "");
+  EXPECT_EQ(Find(rows, "photos", "backup", "BackupTarvel").goal, "") << "nothing measured to hold it against";
+}
+
 TEST(Summary, APipeInACommandDoesNotSplitItsCell) {
   const std::string table = FormatTable(RowsOf("small\tbackup\ttar | tar\t2.0\t3072\n"));
   EXPECT_NE(table.find("| small | backup | tar \\| tar | 1 | 2.000 s |"), std::string::npos) << table;

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# A backup as the user feels it, for make bench: the real program on a
+# virtual screen (Xvfb), from the key that presses "Fazer backup" to the
+# "Operação concluída" box, against cp -r && sync of the same installation.
+#   bench/window_backup.sh PROGRAM AREA PHOTOS RUNS
+# AREA: a folder on the file system to measure on; PHOTOS: the photo corpus.
+# Prints one line per run: "<program seconds> <cp -r && sync seconds>".
+set -euo pipefail
+
+program=$1 area=$2 photos=$3 runs=${4:-3}
+for tool in Xvfb xdotool; do
+  command -v "$tool" >/dev/null || { echo "window_backup.sh: $tool is missing" >&2; exit 1; }
+done
+
+root="$area/window"
+prefix="$root/prefix"
+install="$prefix/drive_c/Tarvel"
+copias="$prefix/drive_c/Copias"
+work=$(mktemp -d)
+xvfb=
+app=
+cleanup() {
+  [ -n "$app" ] && kill "$app" 2>/dev/null
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$work" "$copias"
+}
+trap cleanup EXIT
+
+# The installation: the photo corpus, a 64 MB database, the options file;
+# made once and kept with the corpora.
+if [ ! -f "$root/complete" ]; then
+  rm -rf "$root"
+  mkdir -p "$prefix/dosdevices" "$install"
+  ln -s ../drive_c "$prefix/dosdevices/c:"
+  printf 'WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n\n[Software\\\\Wow6432Node\\\\KESTAL\\\\Tarvel\\\\2.0] 1796736792\n"Path"="C:\\\\Tarvel"\n' \
+    >"$prefix/system.reg"
+  cp -r "$photos" "$install/Fotos"
+  head -c 64M /dev/urandom >"$install/vendrial.mdb"
+  printf '[Geral]\r\nEmpresa=Padaria\r\n' >"$install/tarvel.ini"
+  sync
+  touch "$root/complete"
+fi
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 200); do [ -s "$work/display" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -n1 "$work/display")"
+
+window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
+wait_window() {
+  local found
+  for _ in $(seq 4000); do
+    found=$(window_named "$1")
+    if [ -n "$found" ]; then echo "$found"; return 0; fi
+    sleep 0.005
+  done
+  echo "window_backup.sh: no window \"$1\"" >&2
+  return 1
+}
+prepare() {
+  rm -rf "$copias"
+  mkdir -p "$copias"
+  sync
+  dd if=/dev/zero of=/dev/shm/bt-window-touch bs=64M count=24 status=none
+  rm -f /dev/shm/bt-window-touch
+}
+
+for _ in $(seq "$runs"); do
+  prepare
+  (cd "$copias" && exec env WINEPREFIX="$prefix" HOME="$work" "$program") >/dev/null 2>&1 &
+  app=$!
+  main=$(wait_window 'Aplicativo de Backup do Tarvel 2.0')
+  xdotool windowfocus --sync "$main"
+  # Tick "Incluir fotos e opções..." and come back to "Fazer backup".
+  xdotool key --delay 30 Tab Tab Tab Tab space shift+Tab shift+Tab
+  t0=$EPOCHREALTIME
+  xdotool key space
+  box=$(wait_window 'Operação concluída')
+  t1=$EPOCHREALTIME
+  xdotool windowfocus --sync "$box" key Return
+  xdotool windowfocus --sync "$main" key alt+r
+  wait "$app" 2>/dev/null || true
+  app=
+
+  prepare
+  c0=$EPOCHREALTIME
+  cp -r "$install" "$copias/copia" && sync
+  c1=$EPOCHREALTIME
+  awk -v a="$t0" -v b="$t1" -v c="$c0" -v d="$c1" 'BEGIN { printf "%.3f %.3f\n", b - a, d - c }'
+done
