@@ -92,6 +92,17 @@ std::optional<std::vector<std::string>> FolderNameCache::Matches(const std::stri
   return it == folder->byKey.end() ? std::vector<std::string>{} : it->second;
 }
 
+void FolderNameCache::Created(const std::string& hostFolder) {
+  Folder folder;
+  folder.hostFolder = hostFolder;
+  folder.trusted = true;
+  folder.changedSinceStamp = true;
+  folder.ownChange = std::chrono::steady_clock::now();
+  Forget(hostFolder);
+  folders_.push_front(std::move(folder));
+  if (folders_.size() > capacity_) folders_.pop_back();
+}
+
 void FolderNameCache::Forget(const std::string& hostFolder) {
   folders_.remove_if([&](const Folder& folder) { return folder.hostFolder == hostFolder; });
 }

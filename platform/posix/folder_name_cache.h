@@ -46,6 +46,10 @@ class FolderNameCache {
   // left out; nullopt when the folder cannot be read.
   std::optional<std::vector<std::string>> Matches(const std::string& hostFolder, const std::string& key);
 
+  // A folder this process has just created: known to be empty, without
+  // reading it.
+  void Created(const std::string& hostFolder);
+
   // Drops what is known of hostFolder, so that the next Matches reads it.
   void Forget(const std::string& hostFolder);
   void ForgetAll() { folders_.clear(); }

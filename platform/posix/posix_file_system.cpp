@@ -176,10 +176,23 @@ class PosixFileSystem final : public FileSystem {
         Fail(at.drive, HostErrorNumbered(number, error, "create the folder", at.host.path));
       }
       resolver_.cache().EndChange(change, at.host.name);
+      resolver_.cache().Created(at.host.path);
+      // A folder made here a moment ago is on its parent's file system (no
+      // mount point can be on it yet): a tree of new folders is not looked
+      // at again from "/" for each.
+      dev_t device = 0;
+      const auto known = createdOn_.find(at.host.folder);
       struct stat st {};
-      if (::stat(at.host.folder.c_str(), &st) == 0) {
-        methods_.written.Note(st.st_dev, at.host.folder, WindowsFolderOf(path));
+      if (known != createdOn_.end()) {
+        device = known->second;
+      } else if (::stat(at.host.folder.c_str(), &st) == 0) {
+        device = st.st_dev;
+      } else {
+        return;
       }
+      methods_.written.Note(device, at.host.folder, WindowsFolderOf(path));
+      if (createdOn_.size() >= 4096) createdOn_.clear();
+      createdOn_[at.host.path] = device;
     } catch (const AppError& error) {
       throw During("Ao criar a pasta " + Quoted(path), error);
     }
@@ -240,6 +253,8 @@ class PosixFileSystem final : public FileSystem {
   }
 
   void FlushWrites() override {
+    // What the operation made, it has finished with.
+    createdOn_.clear();
     try {
       FinishCopies();
     } catch (...) {
@@ -415,6 +430,7 @@ class PosixFileSystem final : public FileSystem {
   DriveTable drives_;
   CopyPool pool_;
   std::map<std::string, bool> keepsCase_;  // host folder: FolderKeepsLetterCase
+  std::map<std::string, dev_t> createdOn_;  // folders made here, and their file system
   std::map<char, WindowsPath> current_;
   std::map<char, std::chrono::steady_clock::time_point> readyUntil_;
   HostPathResolver resolver_;
