@@ -85,6 +85,25 @@ TEST_F(Win32WindowTest, ABusyWindowShowsTheHourglassOverEveryControlAndDisablesO
   EXPECT_THROW(window->SetMousePointer(3), AppError);
 }
 
+// The restore asks first: its box takes the focus while the operation
+// starts, and a Space after it must press the button again, not tick the
+// check box.
+TEST_F(Win32WindowTest, TheButtonPressedHasTheFocusAgainAfterAConfirmationAndTheOperation) {
+  Create();
+  window->SetHandler("cmdRestore", ControlEvent::Click, [this] {
+    NextBox box([](HWND) { SendKeys({{VK_RETURN}}); });
+    windows->ShowMessage("Substituir?", "Substituir arquivos?", MessageIcon::Question, MessageButtons::YesNo);
+    SetBusy(true);
+    SetBusy(false);
+  });
+  ShowAndActivate();
+  MoveFocus("cmdRestore");
+  PressKeys({{VK_SPACE}});
+  EXPECT_EQ(Focused(), "cmdRestore");
+  PressKeys({{VK_TAB}, {VK_SPACE}});
+  EXPECT_EQ(window->Value("chkIncluirTudo"), 1) << "the check box follows the button in the tab order";
+}
+
 TEST_F(Win32WindowTest, WhileBusyACloseRequestIsRefusedAndTheUsersInputThrownAway) {
   Create();
   int clicks = 0;

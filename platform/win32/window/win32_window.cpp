@@ -352,7 +352,11 @@ void Win32Window::OnCommand(int id, int code) {
   switch (control->design.kind) {
     case ControlKind::Button:
     case ControlKind::CheckBox:
-      if (code == BN_CLICKED) RaiseFromUser(name, ControlEvent::Click);
+      if (code != BN_CLICKED) return;
+      // Where the focus belongs once what a button starts is over, even when
+      // a box it showed first took the focus away meanwhile.
+      if (control->design.kind == ControlKind::Button) focusBeforeDisabled_ = control->handle;
+      RaiseFromUser(name, ControlEvent::Click);
       return;
     case ControlKind::DriveList:
       if (driveLists_.at(name)->UserNotification(code)) RaiseFromUser(name, ControlEvent::Change);
