@@ -59,4 +59,20 @@ std::string FormatWindowsPath(const WindowsPath& path) {
   return text;
 }
 
+ListingPattern SplitListingPattern(const std::string& pattern) {
+  ListingPattern split;
+  const std::size_t separator = pattern.find_last_of("\\/");
+  if (separator != std::string::npos) {
+    split.folder = pattern.substr(0, separator + 1);
+    split.name = pattern.substr(separator + 1);
+  } else if (pattern.size() >= 2 && pattern[1] == ':') {
+    split.folder = pattern.substr(0, 2);
+    split.name = pattern.substr(2);
+  }
+  split.everything = split.name == "*" || split.name == "*.*";
+  split.plain = !split.name.empty() && split.name != "." && split.name != ".." &&
+                split.name.find_first_of("*?") == std::string::npos;
+  return split;
+}
+
 }  // namespace bt

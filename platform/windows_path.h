@@ -31,4 +31,17 @@ std::string FormatWindowsPath(const WindowsPath& path);
 
 inline bool IsWindowsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// A listing's pattern taken apart: "C:\A\*.*" into the folder "C:\A\" (to
+// which entry names are appended) and the name "*.*"; "C:*.*" lists the
+// drive's current folder, "C:". The folder is empty when the pattern has no
+// drive letter. everything: the name is "*" or "*.*"; plain: it names one
+// entry (no wildcard, not "." nor "..").
+struct ListingPattern {
+  std::string folder;
+  std::string name;
+  bool everything = false;
+  bool plain = false;
+};
+ListingPattern SplitListingPattern(const std::string& pattern);
+
 }  // namespace bt

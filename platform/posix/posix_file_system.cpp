@@ -101,8 +101,6 @@ std::string FolderOnlyHostPath(const Located& at) {
   return at.host.path;
 }
 
-bool MatchesEverything(std::string_view pattern) { return pattern == "*" || pattern == "*.*"; }
-
 // Where an open listing reads: the folder as the caller wrote it ("C:\A\",
 // to which entry names are appended) and on the host.
 struct OpenListingInfo {
@@ -455,24 +453,16 @@ class PosixFileSystem final : public FileSystem {
 
 FindHandle PosixFileSystem::FindFirstFileA(const std::string& pattern, FindData* record) {
   lastFindFailure_.reset();
-  // "<folder>\<pattern>"; "C:*.*" lists the drive's current folder.
-  std::size_t split = pattern.find_last_of("\\/");
-  std::string folder;
-  std::string name;
-  if (split != std::string::npos) {
-    folder = pattern.substr(0, split + 1);
-    name = pattern.substr(split + 1);
-  } else if (pattern.size() >= 2 && pattern[1] == ':') {
-    folder = pattern.substr(0, 2);
-    name = pattern.substr(2);
-  } else {
+  const ListingPattern split = SplitListingPattern(pattern);
+  const std::string& folder = split.folder;
+  const std::string& name = split.name;
+  const bool everything = split.everything;
+  if (folder.empty()) {
     lastFindFailure_ = AppError(kErrPathNotFound, "Ao listar " + Quoted(pattern) + ": não é um caminho completo",
                                 "\"" + pattern + "\" is not a full path with a drive letter");
     return kInvalidHandle;
   }
-  const bool everything = MatchesEverything(name);
-  if (!everything &&
-      (name.empty() || name == "." || name == ".." || name.find_first_of("*?") != std::string::npos)) {
+  if (!everything && !split.plain) {
     throw AppError(kErrInvalidCall, "Ao listar " + Quoted(pattern) + ": só \"*\", \"*.*\" e nomes simples",
                    "\"" + pattern + "\": only \"*\", \"*.*\" and plain names are listed");
   }

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include "platform/classic_box_metrics.h"
 #include "platform/message_clipboard.h"
 #include "platform/qt/design_font.h"
 
@@ -18,15 +19,7 @@ namespace bt {
 
 namespace {
 
-// Windows' metrics at 96 dpi, in pixels.
-constexpr int kMargin = 11;
-constexpr int kIconSize = 32;
-constexpr int kIconGap = 12;
-constexpr int kButtonWidth = 75;
-constexpr int kButtonHeight = 23;
-constexpr int kButtonGap = 6;
-constexpr int kTextToButtons = 14;
-constexpr int kMaxTextWidth = 480;
+using namespace classic_box;  // Windows' own measures, shared by both builds
 
 // What a screen reader says for the icon, which has no text of its own.
 QString IconName(MessageIcon icon) {

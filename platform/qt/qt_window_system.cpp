@@ -67,6 +67,9 @@ std::unique_ptr<Window> QtWindowSystem::CreateMainWindow(const WindowDesign& des
 }
 
 void QtWindowSystem::KeepResponsive() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - keptResponsive_ < kResponsiveEvery) return;
+  keptResponsive_ = now;
   const InputDiscarder discarder;
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }

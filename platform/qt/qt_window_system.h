@@ -3,6 +3,7 @@
 // Needs a QApplication that outlives it.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,8 +35,11 @@ class QtWindowSystem final : public WindowSystem {
   std::unique_ptr<Window> CreateMainWindow(const WindowDesign& design) override;
 
   // Repaints and answers the desktop, and throws away the user's input that
-  // arrived meanwhile (keys, clicks, wheel, a request to close a window).
+  // arrived meanwhile (keys, clicks, wheel, a request to close a window);
+  // at most once in kResponsiveEvery, since a tree copy calls it per file and
+  // the desktop wants far less.
   void KeepResponsive() override;
+  static constexpr std::chrono::milliseconds kResponsiveEvery{15};
 
   // Shown over the window made last while it is visible, else centred on the
   // screen.
@@ -50,6 +54,7 @@ class QtWindowSystem final : public WindowSystem {
   FileSystem& files_;
   ProcessEnd endProcess_;
   std::vector<QPointer<QWidget>> windows_;
+  std::chrono::steady_clock::time_point keptResponsive_{};
 };
 
 }  // namespace bt

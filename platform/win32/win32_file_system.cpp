@@ -437,28 +437,18 @@ class Win32FileSystem final : public FileSystem {
 
 // --- Listing ----------------------------------------------------------------
 
-bool MatchesEverything(std::string_view name) { return name == "*" || name == "*.*"; }
-
 FindHandle Win32FileSystem::FindFirstFileA(const std::string& pattern, FindData* record) {
   lastFindFailure_.reset();
-  // "<folder>\<pattern>"; "C:*.*" lists the drive's current folder.
-  const std::size_t split = pattern.find_last_of("\\/");
-  std::string folder;
-  std::string name;
-  if (split != std::string::npos) {
-    folder = pattern.substr(0, split + 1);
-    name = pattern.substr(split + 1);
-  } else if (pattern.size() >= 2 && pattern[1] == ':') {
-    folder = pattern.substr(0, 2);
-    name = pattern.substr(2);
-  }
+  const ListingPattern split = SplitListingPattern(pattern);
+  const std::string& folder = split.folder;
+  const std::string& name = split.name;
   const std::string detail = "Ao listar a pasta " + Quoted(folder.empty() ? pattern : folder);
   if (folder.empty()) {
     lastFindFailure_ = AppError(kErrPathNotFound, detail, pattern + ": not a full path with a drive letter");
     return kInvalidHandle;
   }
-  const bool everything = MatchesEverything(name);
-  if (!everything && (name.empty() || name == "." || name == ".." || name.find_first_of("*?") != std::string::npos)) {
+  const bool everything = split.everything;
+  if (!everything && !split.plain) {
     throw AppError(kErrInvalidCall, detail, pattern + ": only \"*\", \"*.*\" and plain names are listed");
   }
   Listing listing;

@@ -15,11 +15,7 @@ readonly report_title='BackupTarvel'
 # Answers the top-level error report; the program must then end with 1.
 answer_error_report() {
   press Return
-  poll 10 program_ended || fail "the program did not end after its error report"
-  local status=0
-  wait "$e2e_app" || status=$?
-  e2e_app=
-  [ "$status" -eq 1 ] || fail "the program ended with status $status after its error report, not 1"
+  expect_end_with 1 'its error report'
 }
 
 # Mounts an exFAT image as a stick would come, as drive E: of the prefix.

@@ -250,11 +250,17 @@ press() {
 exit_program() {
   no_box_open
   press alt+r
-  poll 10 program_ended || fail "the program did not end within 10 s of Alt+R"
+  expect_end_with 0 'Alt+R'
+}
+
+# The program must end within 10 s, with the status $1, after what $2 says.
+expect_end_with() {
+  local wanted=$1 after=$2
+  poll 10 program_ended || fail "the program did not end within 10 s of $after"
   local status=0
   wait "$e2e_app" || status=$?
   e2e_app=
-  [ "$status" -eq 0 ] || fail "the program ended with status $status, not 0"
+  [ "$status" -eq "$wanted" ] || fail "the program ended with status $status after $after, not $wanted"
 }
 
 # ---------------------------------------------------------- message boxes

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/classic_box_metrics.h"
 #include "platform/message_clipboard.h"
 #include "platform/win32/window/design_fonts.h"
 #include "platform/win32/window/dpi.h"
@@ -18,15 +19,7 @@ namespace bt {
 
 namespace {
 
-// Windows' metrics at 96 dpi, in pixels (the Linux build's box uses the same).
-constexpr int kMargin = 11;
-constexpr int kIconSize = 32;
-constexpr int kIconGap = 12;
-constexpr int kButtonWidth = 75;
-constexpr int kButtonHeight = 23;
-constexpr int kButtonGap = 6;
-constexpr int kTextToButtons = 14;
-constexpr int kMaxTextWidth = 480;
+using namespace classic_box;  // Windows' own measures, shared by both builds
 
 struct BoxButton {
   int id;
