@@ -24,8 +24,10 @@ mount_stick() {
   stick=$e2e_work/pendrive
   stick_skip=
   [ "$(id -u)" -eq 0 ] || { stick_skip='mounting needs root'; return 1; }
-  command -v mkfs.exfat >/dev/null && command -v mount.exfat-fuse >/dev/null ||
-    { stick_skip='exfatprogs or exfat-fuse is missing'; return 1; }
+  if ! command -v mkfs.exfat >/dev/null || ! command -v mount.exfat-fuse >/dev/null; then
+    stick_skip='exfatprogs or exfat-fuse is missing'
+    return 1
+  fi
   mkdir -p "$stick"
   truncate -s 32M "$e2e_work/pendrive.img"
   mkfs.exfat -L PENDRIVE "$e2e_work/pendrive.img" >/dev/null 2>&1 || { stick_skip='mkfs.exfat failed'; return 1; }
