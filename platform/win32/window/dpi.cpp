@@ -85,4 +85,14 @@ void BecomeDpiAware() {
   SetProcessDPIAware();
 }
 
+int FontLineHeight(HFONT font) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return metrics.tmHeight;
+}
+
 }  // namespace bt

@@ -28,6 +28,9 @@ UINT SystemDpi();
 // The outer size of a window whose client area is client pixels.
 SIZE OuterSizeForClient(SIZE client, DWORD style, DWORD exStyle, UINT dpi);
 
+// The height of a line of text in font, in pixels, as the screen draws it.
+int FontLineHeight(HFONT font);
+
 // The desktop's fonts (the message font among them) at dpi.
 NONCLIENTMETRICSW NonClientMetricsAt(UINT dpi);
 

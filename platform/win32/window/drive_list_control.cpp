@@ -70,13 +70,7 @@ bool DriveListControl::UserChose() {
 }
 
 int DriveListControl::LineHeight(HFONT font, UINT dpi) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font);
-  TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  return std::max<int>(metrics.tmHeight + ScalePixels(2, dpi), ScalePixels(16, dpi));
+  return std::max<int>(FontLineHeight(font) + ScalePixels(2, dpi), ScalePixels(16, dpi));
 }
 
 void DriveListControl::Draw(const DRAWITEMSTRUCT& item, UINT dpi) const {

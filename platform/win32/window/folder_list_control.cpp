@@ -107,13 +107,7 @@ bool FolderListControl::UserOpensHighlighted() {
 int FolderListControl::IndentStep(UINT dpi) { return ScalePixels(8, dpi); }
 
 int FolderListControl::LineHeight(HFONT font, UINT dpi) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font);
-  TEXTMETRICW metrics{};
-  GetTextMetricsW(dc, &metrics);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  return std::max<int>(metrics.tmHeight, ScalePixels(kListPictureSize, dpi)) + ScalePixels(2, dpi);
+  return std::max<int>(FontLineHeight(font), ScalePixels(kListPictureSize, dpi)) + ScalePixels(2, dpi);
 }
 
 void FolderListControl::Draw(const DRAWITEMSTRUCT& item, UINT dpi) const {
