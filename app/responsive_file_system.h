@@ -30,6 +30,14 @@ class ResponsiveFileSystem final : public FileSystem {
     windows_.KeepResponsive();
     target_.CopyWholeFile(source, destination, durability, links);
   }
+  void RemoveFile(const std::string& path) override {
+    windows_.KeepResponsive();
+    target_.RemoveFile(path);
+  }
+  void RemoveEmptyFolder(const std::string& path) override {
+    windows_.KeepResponsive();
+    target_.RemoveEmptyFolder(path);
+  }
   void FlushWrites() override {
     windows_.KeepResponsive();
     target_.FlushWrites();

@@ -107,6 +107,14 @@ class FileSystem {
     CopyWholeFile(source, destination, durability, DestinationLinks::kFollow);
   }
 
+  // Takes back what a failed operation made. Removes one file (a link at
+  // path is removed itself, never what it leads to). Throws 53 when it is
+  // missing, 75 when path names a folder.
+  virtual void RemoveFile(const std::string& path) = 0;
+  // Removes one folder that holds nothing. Throws 75 when it holds anything
+  // or is no folder, 76 when it is missing; nothing is removed then.
+  virtual void RemoveEmptyFolder(const std::string& path) = 0;
+
   // Makes durable every file and folder written through this object since
   // the last call, on every file system they went to, after waiting for the
   // copies still running (FinishCopies). An operation calls it before it

@@ -196,6 +196,55 @@ class PosixFileSystem final : public FileSystem {
     }
   }
 
+  void RemoveFile(const std::string& path) override {
+    try {
+      const Located at = Locate(path);
+      if (at.windows.names.empty() || at.windows.folderOnly) {
+        throw AppError(kErrPathFileAccess, "o caminho não é um nome de arquivo",
+                       "\"" + at.host.path + "\" is not a file name");
+      }
+      struct stat st {};
+      if (::lstat(at.host.path.c_str(), &st) != 0) Fail(at.drive, HostError(errno, "examine", at.host.path));
+      if (S_ISDIR(st.st_mode)) {
+        throw HostErrorNumbered(kErrPathFileAccess, EISDIR, "remove", at.host.path).WithDetail("é uma pasta");
+      }
+      if (::unlink(at.host.path.c_str()) != 0) Fail(at.drive, HostError(errno, "remove", at.host.path));
+      resolver_.cache().Forget(at.host.folder);
+    } catch (const AppError& error) {
+      throw During("Ao remover " + Quoted(path), error);
+    }
+  }
+
+  void RemoveEmptyFolder(const std::string& path) override {
+    try {
+      const Located at = Locate(path);
+      if (at.windows.names.empty()) {
+        throw AppError(kErrPathFileAccess, "a pasta raiz de uma unidade não pode ser removida",
+                       "\"" + at.host.path + "\" is a drive's root folder");
+      }
+      struct stat st {};
+      if (::lstat(at.host.path.c_str(), &st) != 0) {
+        Fail(at.drive, HostErrorNumbered(ErrorNumberOf(errno, kErrPathNotFound), errno, "examine", at.host.path));
+      }
+      if (!S_ISDIR(st.st_mode)) {
+        throw HostErrorNumbered(kErrPathFileAccess, ENOTDIR, "remove the folder", at.host.path)
+            .WithDetail("não é uma pasta");
+      }
+      if (::rmdir(at.host.path.c_str()) != 0) {
+        const int error = errno;
+        // A folder that still holds something stays, whoever put it there.
+        const int number = (error == ENOTEMPTY || error == EEXIST) ? kErrPathFileAccess
+                                                                    : ErrorNumberOf(error, kErrPathNotFound);
+        Fail(at.drive, HostErrorNumbered(number, error, "remove the folder", at.host.path));
+      }
+      createdOn_.erase(at.host.path);
+      resolver_.cache().Forget(at.host.path);
+      resolver_.cache().Forget(at.host.folder);
+    } catch (const AppError& error) {
+      throw During("Ao remover a pasta " + Quoted(path), error);
+    }
+  }
+
   // --- Copying ---------------------------------------------------------------
 
   using FileSystem::CopyWholeFile;

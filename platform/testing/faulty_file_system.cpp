@@ -51,6 +51,16 @@ void FaultyFileSystem::FlushWrites() {
   target_.FlushWrites();
 }
 
+void FaultyFileSystem::RemoveFile(const std::string& path) {
+  if (auto error = Step(FsOp::RemoveFile)) throw *error;
+  target_.RemoveFile(path);
+}
+
+void FaultyFileSystem::RemoveEmptyFolder(const std::string& path) {
+  if (auto error = Step(FsOp::RemoveEmptyFolder)) throw *error;
+  target_.RemoveEmptyFolder(path);
+}
+
 bool FaultyFileSystem::LiesWithin(const std::string& path, const std::string& folder) {
   if (Step(FsOp::LiesWithin)) return false;
   return target_.LiesWithin(path, folder);

@@ -27,6 +27,8 @@ enum class FsOp {
   FindNext,
   FlushWrites,
   LiesWithin,
+  RemoveFile,
+  RemoveEmptyFolder,
   kCount,
 };
 
@@ -71,6 +73,8 @@ class FaultyFileSystem final : public FileSystem {
   void CopyWholeFile(const std::string& source, const std::string& destination,
                      Durability durability, DestinationLinks links) override;
   void FlushWrites() override;
+  void RemoveFile(const std::string& path) override;
+  void RemoveEmptyFolder(const std::string& path) override;
   void FinishCopies() override { target_.FinishCopies(); }
   bool LiesWithin(const std::string& path, const std::string& folder) override;
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override;

@@ -171,6 +171,50 @@ class Win32FileSystem final : public FileSystem {
     createdFolders_.insert(at.host);
   }
 
+  void RemoveFile(const std::string& path) override {
+    const std::string detail = "Ao remover " + Quoted(path);
+    const Located at = Locate(path, detail);
+    if (at.windows.names.empty() || at.windows.folderOnly) {
+      throw SystemFailure(kErrPathFileAccess, detail, "DeleteFileW", at.host, ERROR_DIRECTORY);
+    }
+    const DWORD attributes = ::GetFileAttributesW(at.host.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) throw SystemFailure(detail, "GetFileAttributesW", at.host, ::GetLastError());
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      throw SystemFailure(kErrPathFileAccess, detail, "DeleteFileW", at.host, ERROR_DIRECTORY);
+    }
+    // A copy of a read-only source is read-only itself, which DeleteFileW refuses.
+    if (attributes & FILE_ATTRIBUTE_READONLY) ::SetFileAttributesW(at.host.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    const BOOL removed = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ::RemoveDirectoryW(at.host.c_str())
+                                                                : ::DeleteFileW(at.host.c_str());
+    if (!removed) {
+      const DWORD code = ::GetLastError();
+      if (attributes & FILE_ATTRIBUTE_READONLY) ::SetFileAttributesW(at.host.c_str(), attributes);
+      throw SystemFailure(detail, "DeleteFileW", at.host, code);
+    }
+  }
+
+  void RemoveEmptyFolder(const std::string& path) override {
+    const std::string detail = "Ao remover a pasta " + Quoted(path);
+    const Located at = Locate(path, detail);
+    if (at.windows.names.empty()) {
+      throw SystemFailure(kErrPathFileAccess, detail, "RemoveDirectoryW", at.host, ERROR_ACCESS_DENIED);
+    }
+    const DWORD attributes = ::GetFileAttributesW(at.host.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      throw SystemFailure(detail, "GetFileAttributesW", at.host, ::GetLastError(), kErrPathNotFound);
+    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      throw SystemFailure(kErrPathFileAccess, detail, "RemoveDirectoryW", at.host, ERROR_DIRECTORY);
+    }
+    if (!::RemoveDirectoryW(at.host.c_str())) {
+      const DWORD code = ::GetLastError();
+      // A folder that still holds something stays, whoever put it there.
+      const int number = code == ERROR_DIR_NOT_EMPTY ? kErrPathFileAccess : ErrorNumberOfCode(code, kErrPathNotFound);
+      throw SystemFailure(number, detail, "RemoveDirectoryW", at.host, code);
+    }
+    createdFolders_.erase(at.host);
+  }
+
   // --- Copying and flushing -------------------------------------------------
 
   using FileSystem::CopyWholeFile;

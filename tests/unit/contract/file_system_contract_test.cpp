@@ -130,6 +130,23 @@ TEST_P(FileSystemContract, AFolderIsCreatedOnlyWhereItsParentExistsAndItDoesNot)
   EXPECT_FALSE(fs::exists(HostPath(drives_.Host("C:\\Falta"))));
 }
 
+TEST_P(FileSystemContract, RemovalTakesOneFileOrOneEmptyFolderAndNothingElse) {
+  drives_.WriteFile("D:\\Copias\\Set\\vendrial.mdb", "copia");
+  drives_.WriteFile("D:\\Copias\\Set\\Fotos\\a.jpg", "foto");
+  EXPECT_EQ(ThrownNumber([&] { files().RemoveEmptyFolder("D:\\Copias\\Set\\Fotos"); }), kErrPathFileAccess);
+  EXPECT_TRUE(fs::exists(HostPath(drives_.Host("D:\\Copias\\Set\\Fotos\\a.jpg"))));
+  EXPECT_EQ(ThrownNumber([&] { files().RemoveFile("D:\\Copias\\Set\\Fotos"); }), kErrPathFileAccess);
+  EXPECT_EQ(ThrownNumber([&] { files().RemoveEmptyFolder("D:\\Copias\\Set\\vendrial.mdb"); }), kErrPathFileAccess);
+
+  files().RemoveFile("D:\\COPIAS\\Set\\Fotos\\A.JPG");  // letter case ignored, as everywhere
+  files().RemoveEmptyFolder("D:\\Copias\\Set\\Fotos");
+  EXPECT_FALSE(fs::exists(HostPath(drives_.Host("D:\\Copias\\Set\\Fotos"))));
+  EXPECT_EQ(ThrownNumber([&] { files().RemoveFile("D:\\Copias\\Set\\Fotos\\a.jpg"); }), kErrPathNotFound);
+  EXPECT_EQ(ThrownNumber([&] { files().RemoveFile("D:\\Copias\\Set\\tarvel.ini"); }), kErrFileNotFound);
+  EXPECT_EQ(ThrownNumber([&] { files().RemoveEmptyFolder("D:\\Copias\\Set\\Fotos"); }), kErrPathNotFound);
+  EXPECT_EQ(drives_.ReadFile("D:\\Copias\\Set\\vendrial.mdb"), "copia");
+}
+
 TEST_P(FileSystemContract, ACopyIsWholeKeepsTheSourceTimeAndReplacesWhateverTheCaseOfTheName) {
   const std::string content(3 << 20, 'x');  // several writes' worth
   drives_.WriteFile("C:\\Tarvel\\vendrial.mdb", content);

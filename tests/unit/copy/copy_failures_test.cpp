@@ -143,6 +143,8 @@ class ManySubfolders final : public FileSystem {
   using FileSystem::CopyWholeFile;
   void CopyWholeFile(const std::string&, const std::string&, Durability, DestinationLinks) override {}
   void FlushWrites() override {}
+  void RemoveFile(const std::string&) override {}
+  void RemoveEmptyFolder(const std::string&) override {}
   bool LiesWithin(const std::string&, const std::string&) override { return false; }
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override {
     if (pattern != "C:\\Muitas\\*.*") return kInvalidHandle;  // subfolders are empty
