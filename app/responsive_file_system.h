@@ -49,6 +49,7 @@ class ResponsiveFileSystem final : public FileSystem {
   bool LiesWithin(const std::string& path, const std::string& folder) override {
     return target_.LiesWithin(path, folder);
   }
+  bool KeepsLetterCase(const std::string& folder) override { return target_.KeepsLetterCase(folder); }
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override {
     return target_.FindFirstFileA(pattern, record);
   }

@@ -1,4 +1,5 @@
 #include "backup/backup_set.h"
+#include "backup/creation_journal.h"
 #include "backup/operations.h"
 #include "platform/text.h"
 
@@ -56,17 +57,24 @@ void BackupData(OperationContext& context, const std::string& location, bool inc
         "Local incorreto", MessageIcon::Information, MessageButtons::Ok);
     return;
   }
+  // What this run makes is taken back if it fails, so that no half-made
+  // set is left to pass for a backup.
+  CreationJournal made(files);
+  OperationContext journalled{made, context.clock, context.boxes, context.installationFolder};
   // A folder that cannot be created is reported and the run goes on: when
   // it exists already (two runs in one second) the copies go into it, and
   // when it is really missing the first copy fails.
-  CreateFolder(context, backupSet);
+  CreateFolder(journalled, backupSet);
   // Nothing in a set is the user's own: links found there are never followed.
   const DestinationLinks links = DestinationLinks::kReplace;
-  RunCopies(files, [&] {
-    RefusePlantedSetFolder(files, backupSet);
-    files.CopyWholeFile(sourceDatabase, backupSet + "\\" + kDatabaseFile, Durability::kNow, links);
-    if (includeAll) CopyOptionsAndPhotos(files, installation, backupSet, links);
-  });
+  RunCopies(
+      made,
+      [&] {
+        RefusePlantedSetFolder(made, backupSet);
+        made.CopyWholeFile(sourceDatabase, backupSet + "\\" + kDatabaseFile, Durability::kNow, links);
+        if (includeAll) CopyOptionsAndPhotos(made, installation, backupSet, links);
+      },
+      [&] { made.TakeBack(); });
   context.boxes.ShowMessage(
       "A cópia de segurança dos dados foi concluída com sucesso no seguinte local:\n" + folder +
           "\\" + stamp,

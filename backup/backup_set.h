@@ -8,6 +8,7 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
@@ -30,15 +31,17 @@ std::string WithoutTrailingSeparator(const std::string& folder);
 void CopyOptionsAndPhotos(FileSystem& files, const std::string& from, const std::string& to,
                           DestinationLinks links);
 
-// Runs the copies of an operation. A failure leaves it after what was
-// already replaced has been made durable, so that the files the user is
-// told about are on the disk whatever comes next; the failure reported is
-// the first, which may be that of a copy still running when a later step
-// failed.
-template <typename Copies>
-void RunCopies(FileSystem& files, Copies&& copies) {
+// Runs the copies of an operation and makes them durable. A failure leaves
+// it after the copies still running have ended, takeBack has run (a backup
+// removes what it made), and what was already replaced has been made
+// durable, so that the files the user is told about are on the disk
+// whatever comes next; the failure reported is the first, which may be that
+// of a copy still running when a later step failed.
+template <typename Copies, typename TakeBack>
+void RunCopies(FileSystem& files, Copies&& copies, TakeBack&& takeBack) {
   try {
     copies();
+    files.FlushWrites();
   } catch (...) {
     std::exception_ptr first = std::current_exception();
     try {
@@ -46,6 +49,7 @@ void RunCopies(FileSystem& files, Copies&& copies) {
     } catch (...) {
       first = std::current_exception();
     }
+    takeBack();
     try {
       files.FlushWrites();
     } catch (...) {
@@ -53,7 +57,11 @@ void RunCopies(FileSystem& files, Copies&& copies) {
     }
     std::rethrow_exception(first);
   }
-  files.FlushWrites();
+}
+
+template <typename Copies>
+void RunCopies(FileSystem& files, Copies&& copies) {
+  RunCopies(files, std::forward<Copies>(copies), [] {});
 }
 
 // The stamp of a backup set, "yyyymmdd_HhNnSs" with leading zeros:

@@ -1,9 +1,9 @@
 #include "copy/copy_files.h"
 
-#include <unordered_map>
 #include <vector>
 
 #include "copy/checked_count.h"
+#include "copy/destination_entries.h"
 #include "platform/text.h"
 
 namespace bt {
@@ -57,18 +57,6 @@ void RefusePlantedLink(FileSystem& files, const std::string& folder, Destination
   }
 }
 
-// A subfolder that is already at the destination is copied into, as files
-// are replaced: a restore over an installation whose "Fotos" holds the same
-// subfolders is the normal case, not a failure.
-void CreateOrReuseFolder(FileSystem& files, const std::string& path, DestinationLinks links) {
-  try {
-    files.CreateFolder(path);
-  } catch (const AppError&) {
-    if ((AttributesOrNone(files, path) & kAttrDirectory) == 0) throw;
-    RefusePlantedLink(files, path, links);
-  }
-}
-
 // A destination inside the source would be copied into itself, over and
 // over, until the path is too long: whether the texts show it, or a link or
 // another drive letter hides it.
@@ -83,22 +71,58 @@ void RefuseDestinationInsideSource(FileSystem& files, const std::string& source,
   }
 }
 
-// Two subfolders whose names differ only in letter case ("Natal" and
-// "natal", possible on Linux) are one folder for Windows and for any drive
-// that ignores case: copied, their contents would mix and photos of one
-// replace those of the other. Refused before the second is touched.
-class LetterCaseTwins {
- public:
-  void Meet(const std::string& source, const std::string& name) {
-    const auto [met, added] = folders_.emplace(LowerCase(name), name);
-    if (added || met->second == name) return;
-    throw AppError(kErrFileExists, "As pastas \"" + source + met->second + "\" e \"" + source + name +
-                                       "\" diferem só em maiúsculas e minúsculas e seriam uma só no destino.");
+// The entries of the folder source, "." and ".." left out, each counted;
+// a folder that cannot be read must not pass for an empty one, or a backup
+// would report success without it.
+std::vector<SourceEntry> ListSource(FileSystem& files, const std::string& source, std::int32_t& count) {
+  std::vector<SourceEntry> entries;
+  std::int32_t subfolders = 0;
+  FindData record;
+  const FindHandle handle = files.FindFirstFileA(source + "*.*", &record);
+  if (handle == kInvalidHandle) {
+    if (auto failure = files.LastFindFailure()) throw *failure;
+    return entries;
   }
+  ListingGuard listing(files, handle);
+  do {
+    const std::string name = NameOf(record);
+    if (name == "." || name == "..") continue;
+    count = CheckedAdd(count, 1);
+    const bool folder = (record.dwFileAttributes & kAttrDirectory) != 0;
+    if (folder && ++subfolders > kMaxSubfolders) {
+      throw AppError(kErrOverflow, "mais de 32766 subpastas em " + source);
+    }
+    entries.push_back({name, folder});
+  } while (files.FindNextFileA(handle, &record) != 0);
+  if (auto failure = files.LastFindFailure()) throw *failure;
+  return entries;
+}
 
- private:
-  std::unordered_map<std::string, std::string> folders_;
-};
+// CopyFolderContents, told whether the copy has just made the destination.
+std::int32_t CopyContents(FileSystem& files, const std::string& source, const std::string& destination,
+                          DestinationLinks links, bool destinationIsNew) {
+  std::int32_t count = 0;
+  const std::vector<SourceEntry> entries = ListSource(files, source, count);
+  // Whole before anything is copied, so that two entries that would become
+  // one are refused with nothing of this folder replaced.
+  DestinationEntries at(files, source, destination, destinationIsNew);
+  at.RefuseLetterCaseTwins(entries);
+
+  std::vector<std::pair<std::string, bool>> subfolders;  // name, made by this copy
+  for (const SourceEntry& entry : entries) {
+    if (entry.folder) {
+      const bool made = at.TakeFolder(entry.name);
+      if (!made) RefusePlantedLink(files, destination + entry.name, links);
+      subfolders.emplace_back(entry.name, made);
+    } else if (entry.name != "Thumbs.db") {
+      files.CopyWholeFile(source + entry.name, destination + entry.name, Durability::kAtFlush, links);
+    }
+  }
+  for (const auto& [name, made] : subfolders) {
+    count = CheckedAdd(count, CopyContents(files, source + name + "\\", destination + name + "\\", links, made));
+  }
+  return count;
+}
 
 }  // namespace
 
@@ -123,47 +147,12 @@ std::int32_t CopyPath(FileSystem& files, std::string source, std::string destina
   } catch (const AppError&) {
     RefusePlantedLink(files, destination, links);
   }
-  return CheckedAdd(count, CopyFolderContents(files, source, destination, links));
+  return CheckedAdd(count, CopyContents(files, source, destination, links, count == 1));
 }
 
 std::int32_t CopyFolderContents(FileSystem& files, const std::string& source,
                                 const std::string& destination, DestinationLinks links) {
-  std::int32_t count = 0;
-  std::vector<std::string> subfolders;
-  LetterCaseTwins twins;
-
-  FindData record;
-  const FindHandle handle = files.FindFirstFileA(source + "*.*", &record);
-  if (handle == kInvalidHandle) {
-    // No entries at all is an empty folder; a folder that cannot be read
-    // must not pass for one, or a backup would report success without it.
-    if (auto failure = files.LastFindFailure()) throw *failure;
-  } else {
-    ListingGuard listing(files, handle);
-    do {
-      const std::string name = NameOf(record);
-      if (name == "." || name == "..") continue;
-      count = CheckedAdd(count, 1);
-      if (record.dwFileAttributes & kAttrDirectory) {
-        twins.Meet(source, name);
-        CreateOrReuseFolder(files, destination + name, links);
-        if (static_cast<std::int32_t>(subfolders.size()) >= kMaxSubfolders) {
-          throw AppError(kErrOverflow, "mais de 32766 subpastas em " + source);
-        }
-        subfolders.push_back(name);
-      } else if (name != "Thumbs.db") {
-        files.CopyWholeFile(source + name, destination + name, Durability::kAtFlush, links);
-      }
-    } while (files.FindNextFileA(handle, &record) != 0);
-    if (auto failure = files.LastFindFailure()) throw *failure;
-    listing.Close();
-  }
-
-  for (const std::string& name : subfolders) {
-    count = CheckedAdd(count, CopyFolderContents(files, source + name + "\\",
-                                                 destination + name + "\\", links));
-  }
-  return count;
+  return CopyContents(files, source, destination, links, false);
 }
 
 }  // namespace bt

@@ -136,6 +136,11 @@ class FileSystem {
   // not exist. Never throws.
   virtual bool LiesWithin(const std::string& path, const std::string& folder) = 0;
 
+  // Whether the drive of `folder` keeps apart two names that differ only in
+  // letter case ("foto.jpg" beside "Foto.jpg"), as that drive itself shows
+  // it; false where it cannot be told. Never throws.
+  virtual bool KeepsLetterCase(const std::string& folder) = 0;
+
   // Starts a listing of the entries matching pattern ("<folder>\*.*"),
   // fills *record with the first and returns a handle; kInvalidHandle when
   // the listing cannot be started, and then LastFindFailure() tells why.

@@ -32,9 +32,39 @@ char32_t LowerChar(char32_t value) {
   return static_cast<char32_t>(static_cast<std::int32_t>(value) + run.delta);
 }
 
-}  // namespace
+// Lower-case letters whose upper case is also that of another letter, and
+// that letter's lower case (Unicode's simple case folding beyond lowering).
+struct SharedUpperCase {
+  char32_t letter;
+  char32_t foldsTo;
+};
+constexpr SharedUpperCase kSharedUpperCase[] = {
+    {0x00B5, 0x03BC},  // micro sign, Greek mu
+    {0x0131, 0x0069},  // dotless i, i
+    {0x017F, 0x0073},  // long s, s
+    {0x0345, 0x03B9},  // combining ypogegrammeni, iota
+    {0x03C2, 0x03C3},  // final sigma, sigma
+    {0x03D0, 0x03B2},  // beta symbol
+    {0x03D1, 0x03B8},  // theta symbol
+    {0x03D5, 0x03C6},  // phi symbol
+    {0x03D6, 0x03C0},  // pi symbol
+    {0x03F0, 0x03BA},  // kappa symbol
+    {0x03F1, 0x03C1},  // rho symbol
+    {0x03F5, 0x03B5},  // lunate epsilon
+    {0x1E9B, 0x1E61},  // long s with dot above
+    {0x1FBE, 0x03B9},  // Greek prosgegrammeni, iota
+};
 
-std::string LowerCase(std::string_view utf8) {
+char32_t FoldChar(char32_t value) {
+  const char32_t lower = LowerChar(value);
+  for (const SharedUpperCase& shared : kSharedUpperCase) {
+    if (shared.letter == lower) return shared.foldsTo;
+  }
+  return lower;
+}
+
+template <char32_t (*Map)(char32_t)>
+std::string MapLetters(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   std::size_t pos = 0;
@@ -50,10 +80,16 @@ std::string LowerCase(std::string_view utf8) {
       out += utf8[pos++];
       continue;
     }
-    AppendUtf8(out, LowerChar(ch.value));
+    AppendUtf8(out, Map(ch.value));
     pos += ch.length;
   }
   return out;
 }
+
+}  // namespace
+
+std::string LowerCase(std::string_view utf8) { return MapLetters<LowerChar>(utf8); }
+
+std::string CaseFoldKey(std::string_view utf8) { return MapLetters<FoldChar>(utf8); }
 
 }  // namespace bt

@@ -12,4 +12,10 @@ namespace bt {
 // UTF-8 are kept as they are.
 std::string LowerCase(std::string_view utf8);
 
+// The form under which Windows, exFAT and Wine, which compare names by their
+// upper-case forms, take two names for one: the lower-case form, with the
+// few letters that share their upper case with another letter folded onto
+// it ("ς" onto "σ", "ı" onto "i", "ſ" onto "s", "µ" onto "μ").
+std::string CaseFoldKey(std::string_view utf8);
+
 }  // namespace bt

@@ -13,6 +13,7 @@
 #include <map>
 #include <memory>
 #include <thread>
+#include <unordered_map>
 
 #include "platform/posix/copy_pool.h"
 #include "platform/posix/destination_names.h"
@@ -329,15 +330,20 @@ class PosixFileSystem final : public FileSystem {
     }
   }
 
+  bool KeepsLetterCase(const std::string& folder) override {
+    try {
+      const Located at = Locate(folder);
+      return KeepsCase(at.host.path);
+    } catch (const AppError&) {
+      return false;
+    }
+  }
+
   // --- Listing -------------------------------------------------------------
 
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override;
   int FindNextFileA(FindHandle handle, FindData* record) override;
-  // What the listing found out serves only while it is open.
-  void FindClose(FindHandle handle) override {
-    listings_.erase(handle);
-    lastListed_ = LastListed{};
-  }
+  void FindClose(FindHandle handle) override { listings_.erase(handle); }
   std::optional<AppError> LastFindFailure() const override { return lastFindFailure_; }
 
   // --- The drives ------------------------------------------------------------
@@ -412,10 +418,14 @@ class PosixFileSystem final : public FileSystem {
   // next), and for a name no drive alters.
   bool InBackground(Durability durability, const Located& to) {
     if (!pool_.background() || durability != Durability::kAtFlush || NameMayBeAltered(to.host.name)) return false;
-    const auto known = keepsCase_.find(to.host.folder);
+    return KeepsCase(to.host.folder);
+  }
+
+  bool KeepsCase(const std::string& hostFolder) {
+    const auto known = keepsCase_.find(hostFolder);
     if (known != keepsCase_.end()) return known->second;
     if (keepsCase_.size() > 1024) keepsCase_.clear();
-    return keepsCase_[to.host.folder] = FolderKeepsLetterCase(to.host.folder);
+    return keepsCase_[hostFolder] = FolderKeepsLetterCase(hostFolder);
   }
 
   // Runs a call on the pool; a failure of a copy made in the background
@@ -430,28 +440,41 @@ class PosixFileSystem final : public FileSystem {
     }
   }
 
-  // The source of a tree copy is, as a rule, the entry a listing delivered
-  // a moment ago: where it is on the host and its user.DOSATTRIB are known.
+  // The source of a tree copy is, as a rule, an entry one of the last two
+  // listings delivered a moment ago (the copy lists a folder, and may list
+  // its destination, before it copies the folder's files): where it is on
+  // the host and its user.DOSATTRIB are known.
   Located LocateSource(const std::string& source, DosAttribValue* dosAttrib) {
-    if (lastListed_.drive == nullptr || source != lastListed_.windowsPath) return Locate(source);
-    RequireDriveReady(*lastListed_.drive);
+    const ListedEntry* listed = nullptr;
+    for (const auto& entries : listed_) {
+      const auto found = entries.find(source);
+      if (found != entries.end()) {
+        listed = &found->second;
+        break;
+      }
+    }
+    if (listed == nullptr) return Locate(source);
+    RequireDriveReady(*listed->drive);
     Located at;
-    at.drive = lastListed_.drive;
-    at.host.folder = lastListed_.hostFolder;
-    at.host.name = lastListed_.hostName;
+    at.drive = listed->drive;
+    at.host.folder = listed->hostFolder;
+    at.host.name = listed->hostName;
     at.host.path = JoinHostPath(at.host.folder, at.host.name);
     at.host.exists = true;
-    *dosAttrib = lastListed_.dosAttrib;
+    *dosAttrib = listed->dosAttrib;
     return at;
   }
 
   // Notes the entry a listing just delivered.
   void NoteListed(const OpenListingInfo& listing, const FindData& record, const FolderListing& folder) {
-    lastListed_.drive = listing.drive;
-    lastListed_.windowsPath = listing.windowsFolder + record.cFileName;
-    lastListed_.hostFolder = listing.hostFolder;
-    lastListed_.hostName = folder.hostName();
-    lastListed_.dosAttrib = folder.dosAttrib();
+    listed_[0][listing.windowsFolder + record.cFileName] =
+        ListedEntry{listing.drive, listing.hostFolder, folder.hostName(), folder.dosAttrib()};
+  }
+
+  // A new listing makes the older of the last two forgotten.
+  void StartNoting() {
+    listed_[1] = std::move(listed_[0]);
+    listed_[0].clear();
   }
 
   // Which entry the copy takes: see destination_names.h.
@@ -487,13 +510,14 @@ class PosixFileSystem final : public FileSystem {
     OpenListingInfo info;
   };
   std::map<FindHandle, OpenListing> listings_;
-  struct LastListed {
+  struct ListedEntry {
     const DriveMapping* drive = nullptr;
-    std::string windowsPath;
     std::string hostFolder;
     std::string hostName;
     DosAttribValue dosAttrib;
-  } lastListed_;
+  };
+  // By Windows path: the entries of the listing started last, and of the one before.
+  std::unordered_map<std::string, ListedEntry> listed_[2];
   FindHandle nextHandle_ = 1;
   std::optional<AppError> lastFindFailure_;
 };
@@ -502,6 +526,7 @@ class PosixFileSystem final : public FileSystem {
 
 FindHandle PosixFileSystem::FindFirstFileA(const std::string& pattern, FindData* record) {
   lastFindFailure_.reset();
+  StartNoting();
   const ListingPattern split = SplitListingPattern(pattern);
   const std::string& folder = split.folder;
   const std::string& name = split.name;

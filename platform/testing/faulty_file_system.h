@@ -77,6 +77,7 @@ class FaultyFileSystem final : public FileSystem {
   void RemoveEmptyFolder(const std::string& path) override;
   void FinishCopies() override { target_.FinishCopies(); }
   bool LiesWithin(const std::string& path, const std::string& folder) override;
+  bool KeepsLetterCase(const std::string& folder) override { return target_.KeepsLetterCase(folder); }
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override;
   int FindNextFileA(FindHandle handle, FindData* record) override;
   void FindClose(FindHandle handle) override;

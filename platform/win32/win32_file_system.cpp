@@ -288,6 +288,9 @@ class Win32FileSystem final : public FileSystem {
     }
   }
 
+  // Windows itself takes two names differing only in letter case for one.
+  bool KeepsLetterCase(const std::string&) override { return false; }
+
   // --- Listing --------------------------------------------------------------
 
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override;

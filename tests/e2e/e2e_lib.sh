@@ -189,6 +189,28 @@ hold_clock() {
   held_stamp=20090117_130904
 }
 
+# Mounts an exFAT image as a stick would come (a drive that ignores letter
+# case and shows every file as 0777), as drive E: of the prefix.
+# Sets $stick; returns 1 with $stick_skip saying why where it cannot.
+mount_stick() {
+  stick=$e2e_work/pendrive
+  stick_skip=
+  [ "$(id -u)" -eq 0 ] || { stick_skip='mounting needs root'; return 1; }
+  if ! command -v mkfs.exfat >/dev/null || ! command -v mount.exfat-fuse >/dev/null; then
+    stick_skip='exfatprogs or exfat-fuse is missing'
+    return 1
+  fi
+  mkdir -p "$stick"
+  truncate -s 32M "$e2e_work/pendrive.img"
+  mkfs.exfat -L PENDRIVE "$e2e_work/pendrive.img" >/dev/null 2>&1 || { stick_skip='mkfs.exfat failed'; return 1; }
+  local device
+  device=$(losetup -f --show "$e2e_work/pendrive.img" 2>/dev/null) || { stick_skip='no loop device'; return 1; }
+  e2e_cleanups+=("losetup -d $device")
+  mount.exfat-fuse -o uid=0,gid=0 "$device" "$stick" >/dev/null 2>&1 || { stick_skip='the FUSE mount failed'; return 1; }
+  e2e_cleanups=("umount $stick || umount -l $stick" "${e2e_cleanups[@]}")
+  ln -s "$stick" "$prefix/dosdevices/e:"
+}
+
 # ------------------------------------------------------------ the program
 
 visible_windows() {

@@ -158,7 +158,7 @@ TEST_F(BackupDataTest, AMissingDatabaseFailsWithoutASuccessMessage) {
   EXPECT_TRUE(boxes_.shown.empty());
 }
 
-TEST_F(BackupDataTest, MissingPhotosFailAfterTheDatabaseAndOptionsWereCopied) {
+TEST_F(BackupDataTest, MissingPhotosFailTheBackupAndTakeBackTheSetItHadBegun) {
   drives_.WriteFile("C:\\Tarvel\\vendrial.mdb", "banco");
   drives_.WriteFile("C:\\Tarvel\\tarvel.ini", "ini");
   drives_.MakeFolder("D:\\Copias");
@@ -166,7 +166,8 @@ TEST_F(BackupDataTest, MissingPhotosFailAfterTheDatabaseAndOptionsWereCopied) {
 
   EXPECT_THROW(BackupData(context, "D:\\Copias", true), AppError);
 
-  EXPECT_EQ(drives_.ReadFile("D:\\Copias\\20090117_130904\\tarvel.ini"), "ini");
+  EXPECT_FALSE(Exists("D:\\Copias\\20090117_130904"));
+  EXPECT_TRUE(Exists("D:\\Copias"));
   EXPECT_TRUE(boxes_.shown.empty());
 }
 

@@ -146,6 +146,7 @@ class ManySubfolders final : public FileSystem {
   void RemoveFile(const std::string&) override {}
   void RemoveEmptyFolder(const std::string&) override {}
   bool LiesWithin(const std::string&, const std::string&) override { return false; }
+  bool KeepsLetterCase(const std::string&) override { return false; }
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override {
     if (pattern != "C:\\Muitas\\*.*") return kInvalidHandle;  // subfolders are empty
     next_ = 0;
