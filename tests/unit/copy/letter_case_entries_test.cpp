@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
 #include <memory>
 
 #include "copy/copy_files.h"
@@ -58,6 +59,12 @@ class LetterCaseEntries : public ::testing::Test {
     return 0;
   }
   bool Exists(const std::string& windowsPath) const { return fs::exists(drives_.Host(windowsPath)); }
+  // Wine's own file calls cannot make two names that one upper-case form
+  // covers: there the scenario cannot be set up.
+  bool HostHolds(const std::string& windowsFolder, std::ptrdiff_t entries) const {
+    const fs::directory_iterator folder(drives_.Host(windowsFolder));
+    return std::distance(fs::begin(folder), fs::end(folder)) == entries;
+  }
 
   testing::TempDrives drives_;
   std::unique_ptr<FileSystem> native_;
@@ -70,6 +77,7 @@ TEST_F(LetterCaseEntries, TwoPhotosThatWouldBothReplaceOneOfTheInstallationAreRe
   drives_.WriteFile("D:\\Set\\Fotos\\Foto.jpg", "foto maiuscula");
   drives_.WriteFile("C:\\Tarvel\\Fotos\\a.jpg", "a instalada");
   drives_.WriteFile("C:\\Tarvel\\Fotos\\FOTO.JPG", "foto instalada");
+  if (!HostHolds("D:\\Set\\Fotos", 3)) GTEST_SKIP() << "this host cannot hold foto.jpg beside Foto.jpg";
 
   EXPECT_EQ(Copy(*native_, "D:\\Set\\Fotos\\", "C:\\Tarvel\\Fotos"), kErrFileExists);
 
@@ -83,6 +91,8 @@ TEST_F(LetterCaseEntries, ADriveThatKeepsLetterCaseGivesEachPhotoItsOwnNameBesid
   drives_.WriteFile("D:\\Set\\Fotos\\foto.jpg", "foto minuscula");
   drives_.WriteFile("D:\\Set\\Fotos\\Foto.jpg", "foto maiuscula");
   drives_.WriteFile("C:\\Tarvel\\Fotos\\foto.jpg", "foto instalada");
+  if (!HostHolds("D:\\Set\\Fotos", 2)) GTEST_SKIP() << "this host cannot hold foto.jpg beside Foto.jpg";
+  if (!native_->KeepsLetterCase("C:\\Tarvel\\Fotos")) GTEST_SKIP() << "the destination ignores letter case";
 
   EXPECT_EQ(Copy(*native_, "D:\\Set\\Fotos\\", "C:\\Tarvel\\Fotos"), 0) << detail_;
 
@@ -94,6 +104,7 @@ TEST_F(LetterCaseEntries, ADriveThatCannotKeepThemApartGetsNeitherPhoto) {
   drives_.WriteFile("C:\\Fotos\\a.jpg", "a");
   drives_.WriteFile("C:\\Fotos\\b.jpg", "b");
   drives_.WriteFile("C:\\Fotos\\B.jpg", "B");
+  if (!HostHolds("C:\\Fotos", 3)) GTEST_SKIP() << "this host cannot hold b.jpg beside B.jpg";
   DriveWithItsOwnRule stick(*native_, drives_);
   stick.keepsCase = false;
 
@@ -107,6 +118,7 @@ TEST_F(LetterCaseEntries, ADriveThatCannotKeepThemApartGetsNeitherPhoto) {
 TEST_F(LetterCaseEntries, FoldersThatOnlyUpperCaseMakeOneAreRefusedOnEveryDrive) {
   drives_.WriteFile("C:\\Fotos\\\xCF\x83\\x.jpg", "sigma");             // "σ"
   drives_.WriteFile("C:\\Fotos\\\xCF\x82\\x.jpg", "sigma final");       // "ς"
+  if (!HostHolds("C:\\Fotos", 2)) GTEST_SKIP() << "this host cannot hold σ beside ς";
 
   EXPECT_EQ(Copy(*native_, "C:\\Fotos\\", "D:\\Fotos"), kErrFileExists);
 
