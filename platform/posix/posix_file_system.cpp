@@ -300,8 +300,10 @@ class PosixFileSystem final : public FileSystem {
   }
 
   void FlushWrites() override {
-    // What the operation made, it has finished with.
+    // What the operation made, it has finished with; the next may find
+    // other drives mounted in the same places.
     createdOn_.clear();
+    letterCase_.Forget();
     try {
       FinishCopies();
     } catch (...) {
@@ -412,10 +414,7 @@ class PosixFileSystem final : public FileSystem {
   // next), and for a name no drive alters.
   bool InBackground(Durability durability, const Located& to) {
     if (!pool_.background() || durability != Durability::kAtFlush || NameMayBeAltered(to.host.name)) return false;
-    const auto known = keepsCase_.find(to.host.folder);
-    if (known != keepsCase_.end()) return known->second;
-    if (keepsCase_.size() > 1024) keepsCase_.clear();
-    return keepsCase_[to.host.folder] = FolderKeepsLetterCase(to.host.folder);
+    return letterCase_.KeepsLetterCase(to.host.folder);
   }
 
   // Runs a call on the pool; a failure of a copy made in the background
@@ -476,7 +475,7 @@ class PosixFileSystem final : public FileSystem {
 
   DriveTable drives_;
   CopyPool pool_;
-  std::map<std::string, bool> keepsCase_;  // host folder: FolderKeepsLetterCase
+  LetterCaseFolders letterCase_;
   std::map<std::string, dev_t> createdOn_;  // folders made here, and their file system
   std::map<char, WindowsPath> current_;
   std::map<char, std::chrono::steady_clock::time_point> readyUntil_;

@@ -9,8 +9,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/posix/letter_case_folders.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/testing/exfat_drive.h"
+#include "platform/testing/held_copies.h"
 #include "tests/unit/backup/operation_fixture.h"
 #include "tests/unit/platform/posix_test_support.h"
 
@@ -132,6 +134,77 @@ TEST_F(ExfatStick, ARestoreFromTheStickKeepsTheInstallationsPermissions) {
   EXPECT_EQ(st.st_mode & 0777, 0640u);
   ASSERT_EQ(::stat(drives_.Host("C:\\Tarvel\\tarvel.ini").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0644u);
+}
+
+TEST_F(ExfatStick, IsFoundToIgnoreLetterCase) {
+  EXPECT_FALSE(FolderKeepsLetterCase(stick_.hostRoot()));
+  LetterCaseFolders folders;
+  EXPECT_FALSE(folders.KeepsLetterCase(stick_.hostRoot()));
+  EXPECT_TRUE(testing::HostNames(stick_.hostRoot()).empty()) << "the probe left its entry";
+}
+
+// The file system as the operation sees it, whose copies beside the walk
+// wait until the walk has ended: then a copy handed to a worker has surely
+// not landed when the next name is looked up, as on a busy machine.
+class CopiesAfterTheWalk final : public FileSystem {
+ public:
+  explicit CopiesAfterTheWalk(FileSystem& target) : target_(target) {}
+
+  std::uint32_t GetAttributes(const std::string& path) override { return target_.GetAttributes(path); }
+  bool OrdinaryFileExists(const std::string& path) override { return target_.OrdinaryFileExists(path); }
+  void CreateFolder(const std::string& path) override { target_.CreateFolder(path); }
+  using FileSystem::CopyWholeFile;
+  void CopyWholeFile(const std::string& source, const std::string& destination, Durability durability,
+                     DestinationLinks links) override {
+    target_.CopyWholeFile(source, destination, durability, links);
+  }
+  void RemoveFile(const std::string& path) override { target_.RemoveFile(path); }
+  void RemoveEmptyFolder(const std::string& path) override { target_.RemoveEmptyFolder(path); }
+  void FlushWrites() override {
+    held_.Release();
+    target_.FlushWrites();
+  }
+  void FinishCopies() override {
+    held_.Release();
+    target_.FinishCopies();
+  }
+  bool LiesWithin(const std::string& path, const std::string& folder) override {
+    return target_.LiesWithin(path, folder);
+  }
+  FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override {
+    return target_.FindFirstFileA(pattern, record);
+  }
+  int FindNextFileA(FindHandle handle, FindData* record) override { return target_.FindNextFileA(handle, record); }
+  void FindClose(FindHandle handle) override { target_.FindClose(handle); }
+  std::optional<AppError> LastFindFailure() const override { return target_.LastFindFailure(); }
+  std::vector<DriveInfo> Drives() override { return target_.Drives(); }
+  std::string CurrentFolder(char driveLetter) override { return target_.CurrentFolder(driveLetter); }
+
+ private:
+  FileSystem& target_;
+  testing::HeldCopies held_;
+};
+
+TEST_F(ExfatStick, OnTwoCopyWorkersPhotosWhoseNamesDifferOnlyInCaseStillFailTheBackup) {
+  MakeInstallation();
+  drives_.WriteFile("C:\\Tarvel\\Fotos\\b.jpg", "foto b");
+  drives_.WriteFile("C:\\Tarvel\\Fotos\\B.jpg", "foto B");
+  DriveTable table = drives_.table();
+  table.push_back({'E', stick_.hostRoot(), "PENDRIVE"});
+  const auto twoWorkers = MakePosixFileSystem(table, drives_.root(), 2);
+  CopiesAfterTheWalk files(*twoWorkers);
+  OperationContext context{files, clock_, boxes_, [this] { return installation_; }};
+
+  int number = 0;
+  try {
+    BackupData(context, "E:\\", true);
+  } catch (const AppError& error) {
+    number = error.number();
+    failureDetail_ = error.detail();
+  }
+
+  EXPECT_EQ(number, kErrFileExists) << failureDetail_;
+  EXPECT_FALSE(Succeeded());
 }
 
 }  // namespace
