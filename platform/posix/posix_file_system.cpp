@@ -275,18 +275,18 @@ class PosixFileSystem final : public FileSystem {
       if (InBackground(durability, to)) {
         // The name is the copy's from now: a failure forgets every name.
         resolver_.cache().EndChange(change, to.host.name);
-        background = [this, request = std::move(request), folder = to.host.folder,
-                      windowsFolder = WindowsFolderOf(destination), action, drives] {
+        background = [this, request = std::move(request), windowsFolder = WindowsFolderOf(destination), action,
+                      drives] {
           try {
             const CopiedFile copied = CopyHostFile(request, methods_);
-            methods_.written.Note(copied.device, folder, windowsFolder);
+            methods_.written.Note(copied.device, copied.folder, windowsFolder);
           } catch (const AppError& error) {
             throw During(action, AsDriveNotReady(drives, error));
           }
         };
       } else {
         const CopiedFile copied = CopyHostFile(request, methods_);
-        methods_.written.Note(copied.device, to.host.folder, WindowsFolderOf(destination));
+        methods_.written.Note(copied.device, copied.folder, WindowsFolderOf(destination));
         if (!copied.replaced && NameMayBeAltered(to.host.name)) RequireExactName(to);
         resolver_.cache().EndChange(change, to.host.name);
         return;
