@@ -474,7 +474,6 @@ class PosixFileSystem final : public FileSystem {
   }
 
   DriveTable drives_;
-  CopyPool pool_;
   LetterCaseFolders letterCase_;
   std::map<std::string, dev_t> createdOn_;  // folders made here, and their file system
   std::map<char, WindowsPath> current_;
@@ -495,6 +494,9 @@ class PosixFileSystem final : public FileSystem {
   } lastListed_;
   FindHandle nextHandle_ = 1;
   std::optional<AppError> lastFindFailure_;
+  // Last, so that it goes first: copies still queued when the file system
+  // is destroyed run to their end while the members they use are alive.
+  CopyPool pool_;
 };
 
 // --- Listing ----------------------------------------------------------------
