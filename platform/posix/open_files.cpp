@@ -47,6 +47,20 @@ constexpr std::uint32_t kGpfs = 0x47504653;
 constexpr std::uint32_t kOrangeFs = 0x20030528;
 constexpr std::uint32_t kVirtualBoxShared = 0x786F4256;
 
+// Whether a refused read lease on a file system of this type may mean
+// "none offered here" rather than "someone writes". A 32-bit magic number,
+// which a signed f_type may hold sign-extended.
+bool LeaseRefusalMayMeanNotOffered(long fileSystemType) {
+  switch (static_cast<std::uint32_t>(fileSystemType)) {
+    case kNfs: case kSmb: case kCifs: case kSmb2: case k9p: case kCeph: case kFuse: case kAfs:
+    case kKernelAfs: case kCoda: case kNcp: case kGfs2: case kOcfs2: case kLustre: case kGpfs:
+    case kOrangeFs: case kVirtualBoxShared:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool IsNumber(const char* name) {
   if (*name == '\0') return false;
   for (; *name; ++name) {
@@ -110,18 +124,6 @@ void IgnoreLeaseBreaks() {
 
 HostLeaseCalls& LeaseCalls() { return leaseCalls; }
 const HostLeaseCalls& RealLeaseCalls() { return kRealLeaseCalls; }
-
-bool LeaseRefusalMayMeanNotOffered(long fileSystemType) {
-  // A 32-bit magic number, which a signed f_type may hold sign-extended.
-  switch (static_cast<std::uint32_t>(fileSystemType)) {
-    case kNfs: case kSmb: case kCifs: case kSmb2: case k9p: case kCeph: case kFuse: case kAfs:
-    case kKernelAfs: case kCoda: case kNcp: case kGfs2: case kOcfs2: case kLustre: case kGpfs:
-    case kOrangeFs: case kVirtualBoxShared:
-      return true;
-    default:
-      return false;
-  }
-}
 
 OpenFilesMonitor::OpenFilesMonitor(Probe probe, std::chrono::milliseconds recent) : probe_(probe), recent_(recent) {
   if (probe_ == Probe::kLeaseFirst) IgnoreLeaseBreaks();

@@ -43,10 +43,6 @@ struct HostLeaseCalls {
 HostLeaseCalls& LeaseCalls();
 const HostLeaseCalls& RealLeaseCalls();
 
-// Whether a refused read lease on a file system of this type (statfs's
-// f_type) may mean "none offered here" rather than "someone writes".
-bool LeaseRefusalMayMeanNotOffered(long fileSystemType);
-
 class OpenFilesMonitor {
  public:
   enum class Probe { kLeaseFirst, kScanOnly };
