@@ -390,7 +390,7 @@ CopiedFile CopyHostFile(const CopyRequest& request, CopyMethods& methods) {
     out.ReplaceAt(destination.path);
   }
   if (destination.ReplacesAFile() && durableReplace) FlushFolder(folder);
-  return CopiedFile{destination.exists, outStat.st_dev};
+  return CopiedFile{destination.exists, outStat.st_dev, folder};
 }
 
 }  // namespace bt

@@ -73,6 +73,9 @@ struct CopyMethods {
 struct CopiedFile {
   bool replaced = false;  // an existing file (or link) was replaced
   dev_t device = 0;       // the file system the copy went to
+  // The host folder the copy was written in: for a followed link, that of
+  // the file it leads to, which may be on another disk than the link.
+  std::string folder;
 };
 
 // Copies the host file source to the host path destination, replacing an

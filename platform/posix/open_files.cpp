@@ -4,9 +4,11 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/sysmacros.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -14,6 +16,50 @@
 
 namespace bt {
 namespace {
+
+int RealSetLease(int fd, int lease) { return ::fcntl(fd, F_SETLEASE, lease); }
+int RealFileSystemType(int fd, long* type) {
+  struct statfs fs {};
+  if (::fstatfs(fd, &fs) != 0) return -1;
+  *type = static_cast<long>(fs.f_type);
+  return 0;
+}
+constexpr HostLeaseCalls kRealLeaseCalls{RealSetLease, RealFileSystemType};
+HostLeaseCalls leaseCalls = kRealLeaseCalls;
+
+// statfs's f_type of the file systems whose files another machine may hold,
+// or that a program rather than the kernel serves.
+constexpr std::uint32_t kNfs = 0x6969;
+constexpr std::uint32_t kSmb = 0x517B;
+constexpr std::uint32_t kCifs = 0xFF534D42;
+constexpr std::uint32_t kSmb2 = 0xFE534D42;
+constexpr std::uint32_t k9p = 0x01021997;
+constexpr std::uint32_t kCeph = 0x00C36400;
+constexpr std::uint32_t kFuse = 0x65735546;
+constexpr std::uint32_t kAfs = 0x5346414F;
+constexpr std::uint32_t kKernelAfs = 0x6B414653;
+constexpr std::uint32_t kCoda = 0x73757245;
+constexpr std::uint32_t kNcp = 0x564C;
+constexpr std::uint32_t kGfs2 = 0x01161970;
+constexpr std::uint32_t kOcfs2 = 0x7461636F;
+constexpr std::uint32_t kLustre = 0x0BD00BD0;
+constexpr std::uint32_t kGpfs = 0x47504653;
+constexpr std::uint32_t kOrangeFs = 0x20030528;
+constexpr std::uint32_t kVirtualBoxShared = 0x786F4256;
+
+// Whether a refused read lease on a file system of this type may mean
+// "none offered here" rather than "someone writes". A 32-bit magic number,
+// which a signed f_type may hold sign-extended.
+bool LeaseRefusalMayMeanNotOffered(long fileSystemType) {
+  switch (static_cast<std::uint32_t>(fileSystemType)) {
+    case kNfs: case kSmb: case kCifs: case kSmb2: case k9p: case kCeph: case kFuse: case kAfs:
+    case kKernelAfs: case kCoda: case kNcp: case kGfs2: case kOcfs2: case kLustre: case kGpfs:
+    case kOrangeFs: case kVirtualBoxShared:
+      return true;
+    default:
+      return false;
+  }
+}
 
 bool IsNumber(const char* name) {
   if (*name == '\0') return false;
@@ -76,24 +122,33 @@ void IgnoreLeaseBreaks() {
 
 }  // namespace
 
+HostLeaseCalls& LeaseCalls() { return leaseCalls; }
+const HostLeaseCalls& RealLeaseCalls() { return kRealLeaseCalls; }
+
 OpenFilesMonitor::OpenFilesMonitor(Probe probe, std::chrono::milliseconds recent) : probe_(probe), recent_(recent) {
   if (probe_ == Probe::kLeaseFirst) IgnoreLeaseBreaks();
 }
 
-int OpenFilesMonitor::LeaseAnswer(int fd) {
-  if (::fcntl(fd, F_SETLEASE, F_RDLCK) == 0) {
-    ::fcntl(fd, F_SETLEASE, F_UNLCK);
-    return 0;
+OpenFilesMonitor::LeaseSays OpenFilesMonitor::LeaseAnswer(int fd) {
+  if (leaseCalls.setLease(fd, F_RDLCK) == 0) {
+    leaseCalls.setLease(fd, F_UNLCK);
+    return LeaseSays::kNobodyWrites;
   }
-  // Refused because of a writer (or a writable shared mapping); any other
-  // refusal (not the owner, no leases on this file system) says nothing.
-  return errno == EAGAIN ? 1 : -1;
+  // Any refusal but EAGAIN (not the owner, no leases on this file system)
+  // says nothing. EAGAIN is a writer (or a writable shared mapping) where
+  // the kernel keeps the leases itself, and may be nothing elsewhere.
+  if (errno != EAGAIN) return LeaseSays::kCannotTell;
+  long type = 0;
+  if (leaseCalls.fileSystemType(fd, &type) != 0 || LeaseRefusalMayMeanNotOffered(type)) {
+    return LeaseSays::kCannotTell;
+  }
+  return LeaseSays::kSomeoneWrites;
 }
 
 bool OpenFilesMonitor::WrittenElsewhere(int fd, const struct stat& st, Freshness freshness) {
   if (probe_ == Probe::kLeaseFirst && fd >= 0) {
-    const int answer = LeaseAnswer(fd);
-    if (answer >= 0) return answer == 1;
+    const LeaseSays answer = LeaseAnswer(fd);
+    if (answer != LeaseSays::kCannotTell) return answer == LeaseSays::kSomeoneWrites;
   }
   return Scanned(st.st_dev, st.st_ino, freshness);
 }

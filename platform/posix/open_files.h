@@ -10,6 +10,13 @@
 // Where no lease can be had, the descriptors and the mappings of every
 // process are read under /proc, as fuser reads them; the processes of other
 // users cannot be read that way and go unseen.
+//
+// On a network file system (NFS, SMB, 9p, Ceph ...) and through FUSE a
+// refused lease may mean only that none is offered at the moment (NFSv4
+// without a read delegation, SMB without a read oplock), so there a refusal
+// is settled by /proc too: a writer on this machine run by the same user is
+// seen; one on another machine, or of another user, is not. A granted lease
+// says no process on this machine writes, there as anywhere.
 #pragma once
 
 #include <sys/stat.h>
@@ -21,6 +28,20 @@
 #include <utility>
 
 namespace bt {
+
+// The calls of a lease probe, reached through this table so that a test can
+// answer as a file system this machine cannot mount would. The defaults are
+// the plain system calls.
+struct HostLeaseCalls {
+  // fcntl(fd, F_SETLEASE, lease): 0, or -1 with errno.
+  int (*setLease)(int fd, int lease);
+  // The f_type of fstatfs(fd) into *type: 0, or -1 with errno.
+  int (*fileSystemType)(int fd, long* type);
+};
+
+// The table in use; a test replaces entries and puts them back.
+HostLeaseCalls& LeaseCalls();
+const HostLeaseCalls& RealLeaseCalls();
 
 class OpenFilesMonitor {
  public:
@@ -43,8 +64,8 @@ class OpenFilesMonitor {
   bool WrittenElsewhere(int fd, const struct stat& st, Freshness freshness);
 
  private:
-  // nullopt-like: -1 no lease possible here, 0 nobody writes, 1 someone does.
-  static int LeaseAnswer(int fd);
+  enum class LeaseSays { kCannotTell, kNobodyWrites, kSomeoneWrites };
+  static LeaseSays LeaseAnswer(int fd);
   bool Scanned(dev_t device, ino_t inode, Freshness freshness);
   void Refresh();
 

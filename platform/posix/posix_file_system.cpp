@@ -276,18 +276,18 @@ class PosixFileSystem final : public FileSystem {
       if (InBackground(durability, to)) {
         // The name is the copy's from now: a failure forgets every name.
         resolver_.cache().EndChange(change, to.host.name);
-        background = [this, request = std::move(request), folder = to.host.folder,
-                      windowsFolder = WindowsFolderOf(destination), action, drives] {
+        background = [this, request = std::move(request), windowsFolder = WindowsFolderOf(destination), action,
+                      drives] {
           try {
             const CopiedFile copied = CopyHostFile(request, methods_);
-            methods_.written.Note(copied.device, folder, windowsFolder);
+            methods_.written.Note(copied.device, copied.folder, windowsFolder);
           } catch (const AppError& error) {
             throw During(action, AsDriveNotReady(drives, error));
           }
         };
       } else {
         const CopiedFile copied = CopyHostFile(request, methods_);
-        methods_.written.Note(copied.device, to.host.folder, WindowsFolderOf(destination));
+        methods_.written.Note(copied.device, copied.folder, WindowsFolderOf(destination));
         if (!copied.replaced && NameMayBeAltered(to.host.name)) RequireExactName(to);
         resolver_.cache().EndChange(change, to.host.name);
         return;
@@ -301,8 +301,10 @@ class PosixFileSystem final : public FileSystem {
   }
 
   void FlushWrites() override {
-    // What the operation made, it has finished with.
+    // What the operation made, it has finished with; the next may find
+    // other drives mounted in the same places.
     createdOn_.clear();
+    letterCase_.Forget();
     try {
       FinishCopies();
     } catch (...) {
@@ -333,7 +335,7 @@ class PosixFileSystem final : public FileSystem {
   bool KeepsLetterCase(const std::string& folder) override {
     try {
       const Located at = Locate(folder);
-      return KeepsCase(at.host.path);
+      return letterCase_.KeepsLetterCase(at.host.path);
     } catch (const AppError&) {
       return false;
     }
@@ -418,14 +420,7 @@ class PosixFileSystem final : public FileSystem {
   // next), and for a name no drive alters.
   bool InBackground(Durability durability, const Located& to) {
     if (!pool_.background() || durability != Durability::kAtFlush || NameMayBeAltered(to.host.name)) return false;
-    return KeepsCase(to.host.folder);
-  }
-
-  bool KeepsCase(const std::string& hostFolder) {
-    const auto known = keepsCase_.find(hostFolder);
-    if (known != keepsCase_.end()) return known->second;
-    if (keepsCase_.size() > 1024) keepsCase_.clear();
-    return keepsCase_[hostFolder] = FolderKeepsLetterCase(hostFolder);
+    return letterCase_.KeepsLetterCase(to.host.folder);
   }
 
   // Runs a call on the pool; a failure of a copy made in the background
@@ -498,8 +493,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   DriveTable drives_;
-  CopyPool pool_;
-  std::map<std::string, bool> keepsCase_;  // host folder: FolderKeepsLetterCase
+  LetterCaseFolders letterCase_;
   std::map<std::string, dev_t> createdOn_;  // folders made here, and their file system
   std::map<char, WindowsPath> current_;
   std::map<char, std::chrono::steady_clock::time_point> readyUntil_;
@@ -520,6 +514,9 @@ class PosixFileSystem final : public FileSystem {
   std::unordered_map<std::string, ListedEntry> listed_[2];
   FindHandle nextHandle_ = 1;
   std::optional<AppError> lastFindFailure_;
+  // Last, so that it goes first: copies still queued when the file system
+  // is destroyed run to their end while the members they use are alive.
+  CopyPool pool_;
 };
 
 // --- Listing ----------------------------------------------------------------

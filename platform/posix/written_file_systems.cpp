@@ -1,6 +1,7 @@
 #include "platform/posix/written_file_systems.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -21,7 +22,14 @@ WrittenFileSystems::~WrittenFileSystems() {
 void WrittenFileSystems::Note(dev_t device, const std::string& hostFolder, const std::string& windowsFolder) {
   const std::lock_guard lock(mutex_);
   if (noted_.contains(device)) return;
-  const int fd = ::open(hostFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int fd = ::open(hostFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // A folder elsewhere would flush another file system: the whole system's
+  // flush is then the one that reaches this one.
+  struct stat st {};
+  if (fd >= 0 && (::fstat(fd, &st) != 0 || st.st_dev != device)) {
+    ::close(fd);
+    fd = -1;
+  }
   noted_[device] = Noted{fd, windowsFolder};
 }
 

@@ -21,7 +21,10 @@ class WrittenFileSystems {
   // Notes that hostFolder, on device, was just written into; windowsFolder
   // names it for the user should its flush fail. The first note of a device
   // keeps the folder open until the flush, so that it can be reached then
-  // whatever happens to the folder meanwhile.
+  // whatever happens to the folder meanwhile. hostFolder is the folder
+  // really written in (a link's target's, not the link's): one on another
+  // device, or that cannot be opened, leaves the device to the flush of the
+  // whole system.
   void Note(dev_t device, const std::string& hostFolder, const std::string& windowsFolder);
 
   // Flushes every noted file system and forgets them all; no copy may be

@@ -9,8 +9,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/posix/letter_case_folders.h"
+#include "platform/forwarding_file_system.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/testing/exfat_drive.h"
+#include "platform/testing/held_copies.h"
 #include "tests/unit/backup/operation_fixture.h"
 #include "tests/unit/platform/posix_test_support.h"
 
@@ -142,6 +145,55 @@ TEST_F(ExfatStick, ARestoreFromTheStickKeepsTheInstallationsPermissions) {
   EXPECT_EQ(st.st_mode & 0777, 0640u);
   ASSERT_EQ(::stat(drives_.Host("C:\\Tarvel\\tarvel.ini").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0644u);
+}
+
+TEST_F(ExfatStick, IsFoundToIgnoreLetterCase) {
+  EXPECT_FALSE(FolderKeepsLetterCase(stick_.hostRoot()));
+  LetterCaseFolders folders;
+  EXPECT_FALSE(folders.KeepsLetterCase(stick_.hostRoot()));
+  EXPECT_TRUE(testing::HostNames(stick_.hostRoot()).empty()) << "the probe left its entry";
+}
+
+// The file system as the operation sees it, whose copies beside the walk
+// wait until the walk has ended: then a copy handed to a worker has surely
+// not landed when the next name is looked up, as on a busy machine.
+class CopiesAfterTheWalk final : public ForwardingFileSystem {
+ public:
+  using ForwardingFileSystem::ForwardingFileSystem;
+
+  void FlushWrites() override {
+    held_.Release();
+    ForwardingFileSystem::FlushWrites();
+  }
+  void FinishCopies() override {
+    held_.Release();
+    ForwardingFileSystem::FinishCopies();
+  }
+
+ private:
+  testing::HeldCopies held_;
+};
+
+TEST_F(ExfatStick, OnTwoCopyWorkersPhotosWhoseNamesDifferOnlyInCaseStillFailTheBackup) {
+  MakeInstallation();
+  drives_.WriteFile("C:\\Tarvel\\Fotos\\b.jpg", "foto b");
+  drives_.WriteFile("C:\\Tarvel\\Fotos\\B.jpg", "foto B");
+  DriveTable table = drives_.table();
+  table.push_back({'E', stick_.hostRoot(), "PENDRIVE"});
+  const auto twoWorkers = MakePosixFileSystem(table, drives_.root(), 2);
+  CopiesAfterTheWalk files(*twoWorkers);
+  OperationContext context{files, clock_, boxes_, [this] { return installation_; }};
+
+  int number = 0;
+  try {
+    BackupData(context, "E:\\", true);
+  } catch (const AppError& error) {
+    number = error.number();
+    failureDetail_ = error.detail();
+  }
+
+  EXPECT_EQ(number, kErrFileExists) << failureDetail_;
+  EXPECT_FALSE(Succeeded());
 }
 
 }  // namespace

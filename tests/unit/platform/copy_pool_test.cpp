@@ -8,6 +8,9 @@
 #include <future>
 #include <stdexcept>
 #include <string>
+#include <thread>
+
+#include "platform/testing/thread_watch.h"
 
 namespace bt {
 namespace {
@@ -29,6 +32,37 @@ TEST(CopyPool, EveryJobRunsAndFinishWaitsForThemAll) {
     pool.Finish();
     EXPECT_EQ(ran, 500) << workers << " workers";
   }
+}
+
+// A job held until Finish is surely waiting (or has wrongly returned): when
+// Finish returns, the job has ended, whatever the timing.
+TEST(CopyPool, FinishReturnsOnlyAfterAJobStillRunningHasEnded) {
+  CopyPool pool(2);
+  std::promise<void> started;
+  std::promise<void> letGo;
+  std::shared_future<void> go = letGo.get_future().share();
+  std::atomic<bool> jobEnded = false;
+  pool.Submit([&started, go, &jobEnded] {
+    started.set_value();
+    go.wait();
+    jobEnded = true;
+  });
+  started.get_future().wait();
+
+  std::atomic<pid_t> finisher = 0;
+  std::atomic<bool> finishReturned = false;
+  bool endedWhenFinishReturned = false;
+  std::thread finishing([&] {
+    finisher = testing::CurrentThreadId();
+    pool.Finish();
+    endedWhenFinishReturned = jobEnded;
+    finishReturned = true;
+  });
+  while (finisher == 0 || (!finishReturned && !testing::ThreadIsAsleep(finisher))) std::this_thread::yield();
+  letGo.set_value();
+  finishing.join();
+
+  EXPECT_TRUE(endedWhenFinishReturned);
 }
 
 // The second job fails first in time, and only then lets the first one go
