@@ -46,6 +46,8 @@ void BackupData(OperationContext& context, const std::string& location, bool inc
   const std::string installation = WithoutTrailingSeparator(context.installationFolder());
   const std::string sourceDatabase = installation + "\\" + kDatabaseFile;
   const std::string folder = WithoutTrailingSeparator(location);
+  // With its separator: "C:" alone would name the drive's current folder.
+  const std::unique_ptr<OperationLock> lock = files.LockForOperation(installation + "\\", context.lockWait);
   const std::string stamp = TimestampName(context.clock);
   const std::string backupSet = folder + "\\" + stamp;
 
