@@ -67,3 +67,16 @@ start_program() {
   program_running || fail "the program ended at start-up"
   focus_window "$e2e_main_window"
 }
+
+# Starts BackupTarvel.exe in the background with its working folder $1 and
+# waits for nothing; sets $launched to the process id of its Wine launcher,
+# which ends with the program's status.
+launch_program() {
+  local folder=$1
+  shift
+  (
+    cd "$folder" || exit 1
+    exec env TZ=UTC "$@" "$wine" "$e2e_program"
+  ) >>"$e2e_work/launched.log" 2>&1 &
+  launched=$!
+}
