@@ -31,11 +31,16 @@ e2e_started=$(date +%s.%N)
 # Commands a test adds to run at clean-up, before its folder goes (undoing
 # a mount, say).
 e2e_cleanups=()
+# Programs started beside the one under test (launch_program, cover_screen),
+# ended at clean-up with it.
+e2e_launched=()
 
 e2e_cleanup() {
   local status=$?
   trap - EXIT ERR
   if [ -n "$e2e_app" ]; then kill "$e2e_app" 2>/dev/null || true; fi
+  local launched
+  for launched in "${e2e_launched[@]}"; do kill "$launched" 2>/dev/null || true; done
   if [ -n "$e2e_xvfb" ]; then kill "$e2e_xvfb" 2>/dev/null || true; fi
   wait 2>/dev/null || true
   local undo
@@ -455,6 +460,7 @@ launch_program() {
       TZ=UTC LC_ALL=C.UTF-8 "$@" "$e2e_program"
   ) >>"$e2e_work/launched.log" 2>&1 &
   launched=$!
+  e2e_launched+=("$launched")
 }
 
 process_ended() {
@@ -486,7 +492,7 @@ one_main_window() {
 cover_screen() {
   xlogo -name 'Outra janela' -geometry 1024x768+0+0 >/dev/null 2>&1 &
   cover_pid=$!
-  e2e_cleanups+=("kill $cover_pid")
+  e2e_launched+=("$cover_pid")
   poll 10 cover_shown || fail "the covering window did not appear"
   xdotool windowraise "$cover"
   focus_window "$cover"

@@ -32,6 +32,8 @@ e2e_setup() {
 e2e_windows_cleanup() {
   local status=$?
   if [ -n "$e2e_app" ]; then kill "$e2e_app" 2>/dev/null || true; fi
+  local launched
+  for launched in "${e2e_launched[@]}"; do kill "$launched" 2>/dev/null || true; done
   if [ -n "${install:-}" ]; then rm -rf "$install" "$copias"; fi
   "$wine" reg delete "$tarvel_key" /reg:32 /f >/dev/null 2>&1 || true
   (exit "$status")
@@ -79,4 +81,5 @@ launch_program() {
     exec env TZ=UTC "$@" "$wine" "$e2e_program"
   ) >>"$e2e_work/launched.log" 2>&1 &
   launched=$!
+  e2e_launched+=("$launched")
 }
