@@ -9,9 +9,11 @@
 namespace bt {
 
 void FocusNow(QWidget& window) {
+  // The offscreen platform answers for X11 too, without a connection.
+  if (QGuiApplication::platformName() != QStringLiteral("xcb")) return;
   auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-  if (x11 == nullptr || !window.isVisible() || window.isMinimized()) return;
-  xcb_connection_t* connection = x11->connection();
+  xcb_connection_t* connection = x11 != nullptr ? x11->connection() : nullptr;
+  if (connection == nullptr || !window.isVisible() || window.isMinimized()) return;
   // Checked, so that a window the server does not show yet fails here
   // quietly instead of in Qt's error log.
   const xcb_void_cookie_t cookie = xcb_set_input_focus_checked(
