@@ -1,5 +1,7 @@
 #include "app/operation_handlers.h"
 
+#include <chrono>
+
 #include "app/frm_backup.h"
 #include "app/responsive_file_system.h"
 #include "backup/operations.h"
@@ -7,10 +9,14 @@
 namespace bt {
 namespace {
 
+// How long a button waits, the hourglass showing, for another backup or
+// restore of the installation (another user's, a scheduled one) to end.
+constexpr std::chrono::seconds kOtherOperationWait{30};
+
 struct WindowOperation {
   ResponsiveFileSystem files{AppServices().files, AppServices().windows};
   OperationContext context{files, AppServices().clock, AppServices().windows,
-                           [] { return frmBackup().Text("lblLocalTarvel"); }};
+                           [] { return frmBackup().Text("lblLocalTarvel"); }, kOtherOperationWait};
   std::string location = frmBackup().Text("lblLocalExtenso");
   bool includeAll = frmBackup().Value("chkIncluirTudo") == 1;
 };

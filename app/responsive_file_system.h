@@ -4,6 +4,9 @@
 // takes no input meanwhile (WindowSystem::KeepResponsive).
 #pragma once
 
+#include <algorithm>
+#include <chrono>
+
 #include "platform/file_system.h"
 #include "platform/window_system.h"
 
@@ -50,6 +53,21 @@ class ResponsiveFileSystem final : public FileSystem {
     return target_.LiesWithin(path, folder);
   }
   bool KeepsLetterCase(const std::string& folder) override { return target_.KeepsLetterCase(folder); }
+  // Waits in short turns, the window repainted and answering between them.
+  std::unique_ptr<OperationLock> LockForOperation(const std::string& folder,
+                                                  std::chrono::milliseconds wait) override {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      try {
+        return target_.LockForOperation(folder, std::clamp(left, std::chrono::milliseconds(0), kLockTurn));
+      } catch (const AppError& error) {
+        if (error.number() != kErrPermissionDenied || left <= kLockTurn) throw;
+      }
+      windows_.KeepResponsive();
+    }
+  }
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override {
     return target_.FindFirstFileA(pattern, record);
   }
@@ -64,6 +82,8 @@ class ResponsiveFileSystem final : public FileSystem {
   }
 
  private:
+  static constexpr std::chrono::milliseconds kLockTurn{100};
+
   FileSystem& target_;
   WindowSystem& windows_;
 };

@@ -47,6 +47,8 @@ void BackupData(OperationContext& context, const std::string& location, bool inc
   const std::string installation = WithoutTrailingSeparator(context.installationFolder());
   const std::string sourceDatabase = installation + "\\" + kDatabaseFile;
   const std::string folder = WithoutTrailingSeparator(location);
+  // With its separator: "C:" alone would name the drive's current folder.
+  const std::unique_ptr<OperationLock> lock = files.LockForOperation(installation + "\\", context.lockWait);
   const std::string stamp = TimestampName(context.clock);
   const std::string backupSet = folder + "\\" + stamp;
 
@@ -60,7 +62,7 @@ void BackupData(OperationContext& context, const std::string& location, bool inc
   // What this run makes is taken back if it fails, so that no half-made
   // set is left to pass for a backup.
   CreationJournal made(files);
-  OperationContext journalled{made, context.clock, context.boxes, context.installationFolder};
+  OperationContext journalled{made, context.clock, context.boxes, context.installationFolder, context.lockWait};
   // A folder that cannot be created is reported and the run goes on: when
   // it exists already (two runs in one second) the copies go into it, and
   // when it is really missing the first copy fails.

@@ -1,9 +1,12 @@
 // The backup and restore operations. They run on the window's thread inside
 // the click handler of their button and return when done; a failure they do
 // not handle themselves leaves them at once as AppError, and what was copied
-// before it stays.
+// before it stays. Each holds the installation's operation lock from its
+// first step on, so that no other backup or restore of that installation,
+// from any program, runs beside it.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -19,6 +22,9 @@ struct OperationContext {
   MessageBoxes& boxes;
   // The installation folder as the window shows it, read afresh on each run.
   std::function<std::string()> installationFolder;
+  // How long an operation waits for another backup or restore of the same
+  // installation to end before it fails with 70 (FileSystem::LockForOperation).
+  std::chrono::milliseconds lockWait{0};
 };
 
 // Copies the database (and, with includeAll, the options file and the photo

@@ -76,6 +76,9 @@ void RestoreData(OperationContext& context, const std::string& location, bool in
   const std::string backupDatabase = backupFolder + "\\" + kDatabaseFile;
   const std::string installation = WithoutTrailingSeparator(context.installationFolder());
   const std::string installedDatabase = installation + "\\" + kDatabaseFile;
+  // With its separator: "C:" alone would name the drive's current folder.
+  const std::unique_ptr<OperationLock> lock =
+      context.files.LockForOperation(installation + "\\", context.lockWait);
 
   if (!context.files.OrdinaryFileExists(backupDatabase)) {
     Inform(context, "Arquivo não encontrado",

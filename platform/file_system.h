@@ -9,7 +9,9 @@
 // detail. The listing calls alone report failure by their result.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,6 +70,21 @@ enum class DestinationLinks {
 struct DriveInfo {
   char letter = 'C';  // upper case
   std::string hint;   // what the drive is: a volume label or its host folder
+};
+
+// The user's detail of the 70 that LockForOperation throws.
+inline constexpr const char* kOperationUnderWay =
+    "Outra cópia de segurança ou restauração do Tarvel 2.0 está em andamento neste computador; "
+    "tente novamente quando ela terminar.";
+
+// Held while the object lives (FileSystem::LockForOperation). One made by
+// its default constructor holds nothing.
+class OperationLock {
+ public:
+  OperationLock() = default;
+  virtual ~OperationLock() = default;
+  OperationLock(const OperationLock&) = delete;
+  OperationLock& operator=(const OperationLock&) = delete;
 };
 
 class FileSystem {
@@ -140,6 +157,17 @@ class FileSystem {
   // letter case ("foto.jpg" beside "Foto.jpg"), as that drive itself shows
   // it; false where it cannot be told. Never throws.
   virtual bool KeepsLetterCase(const std::string& folder) = 0;
+
+  // One backup or restore at a time on one installation folder, whichever
+  // program, process or user runs it: held while the returned object lives,
+  // taken and released on one thread. The folder is judged by what it is,
+  // not by its text: "C:\Tarvel" and the same folder through
+  // "Z:\...\drive_c\Tarvel" are one lock. Waits up to `wait` for another
+  // holder, then throws 70 saying that another backup or restore is under
+  // way. A folder that does not exist (or that this process cannot open)
+  // gives a lock that holds nothing: the operation then fails on its own.
+  virtual std::unique_ptr<OperationLock> LockForOperation(const std::string& folder,
+                                                          std::chrono::milliseconds wait) = 0;
 
   // Starts a listing of the entries matching pattern ("<folder>\*.*"),
   // fills *record with the first and returns a handle; kInvalidHandle when

@@ -26,6 +26,10 @@ class ForwardingFileSystem : public FileSystem {
     return target_.LiesWithin(path, folder);
   }
   bool KeepsLetterCase(const std::string& folder) override { return target_.KeepsLetterCase(folder); }
+  std::unique_ptr<OperationLock> LockForOperation(const std::string& folder,
+                                                  std::chrono::milliseconds wait) override {
+    return target_.LockForOperation(folder, wait);
+  }
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override {
     return target_.FindFirstFileA(pattern, record);
   }

@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(
   g++ make cmake ninja-build
   libgtest-dev libgmock-dev
-  qt6-base-dev libgl-dev
-  xvfb xauth xdotool x11-apps fonts-dejavu-core
+  qt6-base-dev libgl-dev libxcb1-dev pkg-config
+  xvfb xauth xdotool x11-apps x11-utils fonts-dejavu-core
   fonts-liberation2 netpbm
   xclip libfaketime
   rsync time xfsprogs

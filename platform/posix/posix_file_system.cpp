@@ -20,6 +20,7 @@
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/file_copy.h"
 #include "platform/posix/folder_identity.h"
+#include "platform/posix/folder_lock.h"
 #include "platform/posix/folder_listing.h"
 #include "platform/posix/host_errors.h"
 #include "platform/posix/host_path_resolver.h"
@@ -339,6 +340,17 @@ class PosixFileSystem final : public FileSystem {
     } catch (const AppError&) {
       return false;
     }
+  }
+
+  std::unique_ptr<OperationLock> LockForOperation(const std::string& folder,
+                                                  std::chrono::milliseconds wait) override {
+    std::string host;
+    try {
+      host = Locate(folder).host.path;
+    } catch (const AppError&) {
+      return std::make_unique<OperationLock>();  // no such drive: the operation says so itself
+    }
+    return LockHostFolder(host, wait);
   }
 
   // --- Listing -------------------------------------------------------------

@@ -1,6 +1,7 @@
 // The program BackupTarvel: the platform's services around the application.
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include <QApplication>
 #include <QWidget>
@@ -9,11 +10,13 @@
 #include "app/main.h"
 #include "app/services.h"
 #include "platform/posix/drive_table.h"
+#include "platform/posix/instance_place.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/wine_registry.h"
 #include "platform/qt/display_check.h"
 #include "platform/qt/program_icon.h"
 #include "platform/qt/qt_window_system.h"
+#include "platform/qt/single_window.h"
 
 int main(int argc, char** argv) {
   if (const auto reason = bt::NoDisplayReason([](const char* name) { return std::getenv(name); })) {
@@ -30,6 +33,15 @@ int main(int argc, char** argv) {
   QApplication::setStyle(QStringLiteral("Windows"));
   QApplication::setWindowIcon(bt::ProgramIcon());
 
+  // A later start of the same user and Wine prefix brings the first
+  // program's window forward and ends here, before anything else is read.
+  std::unique_ptr<bt::SingleWindow> single;
+  const auto environment = [](const char* name) -> const char* { return std::getenv(name); };
+  if (const auto place = bt::InstancePlaceFor(bt::DefaultWinePrefix(), environment)) {
+    single = std::make_unique<bt::SingleWindow>(*place);
+    if (!single->Claim()) return 0;
+  }
+
   const std::unique_ptr<bt::FileSystem> files = bt::MakePosixFileSystem(bt::DefaultDriveTable(), {}, bt::DefaultCopyWorkers());
   const std::unique_ptr<bt::Registry> registry = bt::MakeDefaultRegistry();
   bt::QtWindowSystem windows(*files);
@@ -39,10 +51,13 @@ int main(int argc, char** argv) {
   bt::Main(services);
   // Main ends the process itself when start-up fails; a window it did not
   // show would leave the event loop waiting for nothing.
-  bool shown = false;
-  for (const QWidget* widget : QApplication::topLevelWidgets()) shown = shown || widget->isVisible();
+  QWidget* shown = nullptr;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (widget->isVisible()) shown = widget;
+  }
+  if (single != nullptr) single->ForwardTo(shown);
   int status = 1;
-  if (shown) status = QApplication::exec();
+  if (shown != nullptr) status = QApplication::exec();
   bt::DropApplication();
   return status;
 }

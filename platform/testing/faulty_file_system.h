@@ -78,6 +78,10 @@ class FaultyFileSystem final : public FileSystem {
   void FinishCopies() override { target_.FinishCopies(); }
   bool LiesWithin(const std::string& path, const std::string& folder) override;
   bool KeepsLetterCase(const std::string& folder) override { return target_.KeepsLetterCase(folder); }
+  std::unique_ptr<OperationLock> LockForOperation(const std::string& folder,
+                                                  std::chrono::milliseconds wait) override {
+    return target_.LockForOperation(folder, wait);
+  }
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override;
   int FindNextFileA(FindHandle handle, FindData* record) override;
   void FindClose(FindHandle handle) override;

@@ -37,6 +37,11 @@ std::string TempDrives::AddDrive(char letter, bool openable) {
   return host;
 }
 
+void TempDrives::AddDriveOver(char letter, const std::string& hostFolder) {
+  drives_.push_back({Upper(letter), hostFolder});
+  std::sort(drives_.begin(), drives_.end(), [](const Drive& a, const Drive& b) { return a.letter < b.letter; });
+}
+
 std::string TempDrives::Host(const std::string& windowsPath) const {
   if (windowsPath.size() < 2 || windowsPath[1] != ':') {
     throw std::invalid_argument("not a path on a drive: " + windowsPath);

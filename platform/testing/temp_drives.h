@@ -25,6 +25,9 @@ class TempDrives {
   // Adds drive `letter`; an unopenable drive's host folder does not exist
   // (a floppy drive without a disk). Returns the drive's host folder.
   std::string AddDrive(char letter, bool openable = true);
+  // Adds drive `letter` over an existing host folder, root() say: a second
+  // way to the other drives' folders, as a Wine prefix's Z: is.
+  void AddDriveOver(char letter, const std::string& hostFolder);
 
   // The host path of a Windows path on one of these drives, exactly as
   // written (no letter-case resolution): "C:\A\b" -> "<root of C>/A/b" on

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "platform/temporary_names.h"
+#include "platform/win32/folder_mutex.h"
 #include "platform/win32/wide_names.h"
 #include "platform/win32/win32_drives.h"
 #include "platform/win32/win32_errors.h"
@@ -290,6 +291,16 @@ class Win32FileSystem final : public FileSystem {
 
   // Windows itself takes two names differing only in letter case for one.
   bool KeepsLetterCase(const std::string&) override { return false; }
+  std::unique_ptr<OperationLock> LockForOperation(const std::string& folder,
+                                                  std::chrono::milliseconds wait) override {
+    std::wstring host;
+    try {
+      host = Locate(folder, {}).host;
+    } catch (const AppError&) {
+      return std::make_unique<OperationLock>();  // no such drive: the operation says so itself
+    }
+    return LockFolderMutex(host, wait);
+  }
 
   // --- Listing --------------------------------------------------------------
 

@@ -3,7 +3,7 @@
 # keyboard. Sourced by the *_test.sh scripts; the program is their $1.
 #
 # Sections: set-up and clean-up; failures; the prefix and the installation;
-# the program; message boxes; checks on disk.
+# the program; message boxes; checks on disk; starts beside another.
 #
 # Every wait has a deadline, and a failure names the step it happened in,
 # shows the program's output and the windows on the screen, and leaves a
@@ -31,11 +31,16 @@ e2e_started=$(date +%s.%N)
 # Commands a test adds to run at clean-up, before its folder goes (undoing
 # a mount, say).
 e2e_cleanups=()
+# Programs started beside the one under test (launch_program, cover_screen),
+# ended at clean-up with it.
+e2e_launched=()
 
 e2e_cleanup() {
   local status=$?
   trap - EXIT ERR
   if [ -n "$e2e_app" ]; then kill "$e2e_app" 2>/dev/null || true; fi
+  local launched
+  for launched in "${e2e_launched[@]}"; do kill "$launched" 2>/dev/null || true; done
   if [ -n "$e2e_xvfb" ]; then kill "$e2e_xvfb" 2>/dev/null || true; fi
   wait 2>/dev/null || true
   local undo
@@ -461,6 +466,87 @@ find_new_set() {
   if [ -z "$new_set" ] || [ "$(wc -l <<<"$new_set")" -ne 1 ]; then
     fail "expected one new set under C:\\Copias, found: $(backup_sets | tr '\n' ' ')"
   fi
+}
+
+# ------------------------------------------------------ starts beside another
+
+# Starts BackupTarvel in the background, with its working folder $1 and the
+# same settings as start_program, and waits for nothing; sets $launched to
+# its process id. Its output goes to $e2e_work/launched.log.
+launch_program() {
+  local folder=$1
+  shift
+  (
+    cd "$folder"
+    exec env HOME="$e2e_work/home" XDG_RUNTIME_DIR="$e2e_work/runtime" WINEPREFIX="$prefix" \
+      TZ=UTC LC_ALL=C.UTF-8 "$@" "$e2e_program"
+  ) >>"$e2e_work/launched.log" 2>&1 &
+  launched=$!
+  e2e_launched+=("$launched")
+}
+
+process_ended() {
+  local state
+  state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null) || return 0
+  [ "$state" = Z ]
+}
+
+# The process $1 must end within $3 s with the status $2; $4 says which.
+expect_process_end() {
+  local pid=$1 wanted=$2 seconds=$3 which=$4 status=0
+  poll "$seconds" process_ended "$pid" || fail "$which did not end within $seconds s"
+  wait "$pid" || status=$?
+  [ "$status" -eq "$wanted" ] || fail "$which ended with status $status, not $wanted"
+}
+
+# The visible main windows, one id a line.
+main_windows() {
+  xdotool search --onlyvisible --name "^$E2E_MAIN_TITLE\$" 2>/dev/null | LC_ALL=C sort || true
+}
+
+one_main_window() {
+  [ "$(main_windows | wc -l)" -eq 1 ]
+}
+
+# Opens another program's window over the whole screen and gives it the
+# keyboard focus, as the user working elsewhere would; sets $cover to the
+# window and $cover_pid to its program.
+cover_screen() {
+  xlogo -name 'Outra janela' -geometry 1024x768+0+0 >/dev/null 2>&1 &
+  cover_pid=$!
+  e2e_launched+=("$cover_pid")
+  poll 10 cover_shown || fail "the covering window did not appear"
+  xdotool windowraise "$cover"
+  focus_window "$cover"
+}
+
+cover_shown() {
+  cover=$(xdotool search --onlyvisible --name '^Outra janela$' 2>/dev/null | head -n1)
+  [ -n "$cover" ]
+}
+
+# Window $1 has the keyboard focus (it or a window inside it).
+has_focus() {
+  local focused parent
+  focused=$(xdotool getwindowfocus 2>/dev/null) || return 1
+  while [ -n "$focused" ] && [ "$focused" != 0 ]; do
+    [ "$focused" = "$1" ] && return 0
+    parent=$(xwininfo -id "$focused" -tree 2>/dev/null | awk '/Parent window id:/ { print $4 }')
+    focused=$((${parent:-0}))
+  done
+  return 1
+}
+
+# Window $1 is stacked above window $2, both on the screen's root, which
+# lists its children top first.
+is_above() {
+  local hex window
+  for hex in $(xwininfo -root -children 2>/dev/null | awk '/^ +0x/ { print $1 }'); do
+    window=$((hex))
+    [ "$window" = "$1" ] && return 0
+    [ "$window" = "$2" ] && return 1
+  done
+  return 1
 }
 
 # ------------------------------------------------- the Windows program

@@ -32,6 +32,8 @@ e2e_setup() {
 e2e_windows_cleanup() {
   local status=$?
   if [ -n "$e2e_app" ]; then kill "$e2e_app" 2>/dev/null || true; fi
+  local launched
+  for launched in "${e2e_launched[@]}"; do kill "$launched" 2>/dev/null || true; done
   if [ -n "${install:-}" ]; then rm -rf "$install" "$copias"; fi
   "$wine" reg delete "$tarvel_key" /reg:32 /f >/dev/null 2>&1 || true
   (exit "$status")
@@ -66,4 +68,18 @@ start_program() {
   poll 30 window_or_end || fail "the main window did not appear within 30 s"
   program_running || fail "the program ended at start-up"
   focus_window "$e2e_main_window"
+}
+
+# Starts BackupTarvel.exe in the background with its working folder $1 and
+# waits for nothing; sets $launched to the process id of its Wine launcher,
+# which ends with the program's status.
+launch_program() {
+  local folder=$1
+  shift
+  (
+    cd "$folder" || exit 1
+    exec env TZ=UTC "$@" "$wine" "$e2e_program"
+  ) >>"$e2e_work/launched.log" 2>&1 &
+  launched=$!
+  e2e_launched+=("$launched")
 }

@@ -10,6 +10,7 @@
 #include "app/services.h"
 #include "platform/clock.h"
 #include "platform/developer_log.h"
+#include "platform/win32/program/single_window.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/window/win32_window_system.h"
@@ -18,6 +19,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Before anything touches a drive: a floppy or card reader without a disk
   // is then simply not ready, never a system dialog asking for one.
   SetErrorMode(SEM_FAILCRITICALERRORS);
+  // A later start brings the first program's window forward and ends here.
+  if (!bt::ClaimFirstWindow()) return 0;
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 

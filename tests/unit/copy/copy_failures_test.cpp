@@ -147,6 +147,9 @@ class ManySubfolders final : public FileSystem {
   void RemoveEmptyFolder(const std::string&) override {}
   bool LiesWithin(const std::string&, const std::string&) override { return false; }
   bool KeepsLetterCase(const std::string&) override { return false; }
+  std::unique_ptr<OperationLock> LockForOperation(const std::string&, std::chrono::milliseconds) override {
+    return std::make_unique<OperationLock>();
+  }
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override {
     if (pattern != "C:\\Muitas\\*.*") return kInvalidHandle;  // subfolders are empty
     next_ = 0;
