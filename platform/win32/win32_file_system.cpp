@@ -438,11 +438,13 @@ class Win32FileSystem final : public FileSystem {
   }
 
   // Fills *record from an entry; false when the entry is left out: the
-  // temporary files of copies, links that lead nowhere, and folders that
-  // lead back to the listed folder or above it (a loop for a tree copy).
+  // files copies keep for a moment (names that pass the check of
+  // temporary_names.h; a user's file merely named like one is listed), links
+  // that lead nowhere, and folders that lead back to the listed folder or
+  // above it (a loop for a tree copy).
   bool Accept(const Listing& listing, const WIN32_FIND_DATAW& data, FindData* record) const {
     const std::string name = WideToUtf8(data.cFileName);
-    if (IsTemporaryCopyName(name) || name.size() >= kFindNameBytes) return false;
+    if (IsOwnWorkingName(name) || name.size() >= kFindNameBytes) return false;
     DWORD attributes = data.dwFileAttributes & kReadBits;
     const bool dots = name == "." || name == "..";
     if (!dots && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
