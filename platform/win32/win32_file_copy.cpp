@@ -317,24 +317,26 @@ void Replace(TemporaryFile& out, const Destination& to, DWORD attributes, const 
     }
     calls.sleep(kReplacePause);
   }
-  const auto keepAside = [&](const AppError& failure) {
-    if (setAside.empty() || !Exists(setAside)) return failure;
-    return failure.WithDetail(failure.detail() + "; o arquivo anterior está em " +
-                              Quoted(WindowsTextOf(setAside, request)));
-  };
-  const DWORD now = ::GetFileAttributesW(to.path.c_str());
-  if (now == INVALID_FILE_ATTRIBUTES ||
-      ((now & kSettable) != (attributes & kSettable) && !::SetFileAttributesW(to.path.c_str(), attributes))) {
-    throw keepAside(SystemFailure(CopyDetail(request), "SetFileAttributesW", to.path, ::GetLastError()));
-  }
-  // ReplaceFileW renames without writing through: the replaced name is
-  // flushed with its file.
-  if (request.durableReplace) {
-    try {
-      FlushFile(to.path, request);
-    } catch (const AppError& failure) {
-      throw keepAside(failure);
+  // The new file stands under the name. Until it has its attributes and,
+  // for a durable replace, is on the disk, the old one is kept aside; should
+  // either fail, the old one is put back, so that the destination is as it
+  // was before the call.
+  try {
+    const DWORD now = ::GetFileAttributesW(to.path.c_str());
+    if (now == INVALID_FILE_ATTRIBUTES ||
+        ((now & kSettable) != (attributes & kSettable) && !::SetFileAttributesW(to.path.c_str(), attributes))) {
+      throw SystemFailure(CopyDetail(request), "SetFileAttributesW", to.path, ::GetLastError());
     }
+    // ReplaceFileW renames without writing through: the replaced name is
+    // flushed with its file.
+    if (request.durableReplace) FlushFile(to.path, request);
+  } catch (const AppError& failure) {
+    if (setAside.empty() || !Exists(setAside)) throw;
+    if (!calls.moveFileEx(setAside.c_str(), to.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      throw failure.WithDetail(failure.detail() + "; o arquivo anterior está agora em " +
+                               Quoted(WindowsTextOf(setAside, request)));
+    }
+    throw;
   }
   // The old file is no longer needed. Should it stay held, it becomes a
   // temporary file, which a later copy sweeps once stale.

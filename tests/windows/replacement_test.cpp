@@ -152,11 +152,44 @@ TEST_F(Replacements, WhenNothingCanBePutBackTheOldDatabaseStaysWhereItIsAndTheMe
   EXPECT_NE(failure.detail().find("D:\\" + newFile), std::string::npos) << failure.detail();
 }
 
+// Set aside while the new database is flushed under its name: the files
+// the copy keeps beside the destination at each flush.
+std::vector<std::vector<std::string>> besideAtEachFlush;
+std::string flushedFolder;
+
+BOOL FlushNotingWhatIsBeside(HANDLE file) {
+  besideAtEachFlush.push_back(WorkingFilesIn(flushedFolder));
+  return RealCopyCallTable().flushFileBuffers(file);
+}
+
 TEST_F(Replacements, TheOldDatabaseIsKeptAsideUntilTheNewOneIsOnTheDisk) {
+  besideAtEachFlush.clear();
+  flushedFolder = drives_.Host("D:\\");
+  CopyCallTable().flushFileBuffers = FlushNotingWhatIsBeside;
+  Restore(Durability::kNow);
+  EXPECT_EQ(Destination(), "banco novo");
+  // The new file's flush before it takes the name, then its name's.
+  ASSERT_EQ(besideAtEachFlush.size(), 2u);
+  ASSERT_EQ(besideAtEachFlush[1].size(), 1u);
+  EXPECT_TRUE(IsSetAsideName(besideAtEachFlush[1][0])) << besideAtEachFlush[1][0];
+  EXPECT_TRUE(LeftBeside().empty());
+}
+
+TEST_F(Replacements, ADatabaseWhoseReplacementCannotBeFlushedUnderItsNameIsPutBackWhole) {
   testing::CopyStepFaults faults;
   // The first flush is the new file's before it takes the name; the second,
   // its name's after.
   faults.FailStep(testing::CopyStep::Fsync, 2, testing::kHostDiskFull);
+  EXPECT_EQ(Thrown([&] { Restore(); }).number(), kErrDiskFull);
+  EXPECT_EQ(Destination(), "banco antigo");
+  EXPECT_TRUE(LeftBeside().empty());
+}
+
+TEST_F(Replacements, WhenTheOldDatabaseCannotBePutBackTheMessageSaysWhereItIs) {
+  testing::CopyStepFaults faults;
+  faults.FailStep(testing::CopyStep::Fsync, 2, testing::kHostDiskFull);
+  // The first rename is the replacement, the second would put the old file back.
+  faults.FailStep(testing::CopyStep::Rename, 2, testing::kHostAccessDenied);
   const AppError failure = Thrown([&] { Restore(); });
   ASSERT_EQ(failure.number(), kErrDiskFull);
   EXPECT_EQ(Destination(), "banco novo");
@@ -164,7 +197,8 @@ TEST_F(Replacements, TheOldDatabaseIsKeptAsideUntilTheNewOneIsOnTheDisk) {
   ASSERT_EQ(left.size(), 1u);
   EXPECT_TRUE(IsSetAsideName(left[0])) << left[0];
   EXPECT_EQ(drives_.ReadFile("D:\\" + left[0]), "banco antigo");
-  EXPECT_NE(failure.detail().find("D:\\" + left[0]), std::string::npos) << failure.detail();
+  EXPECT_NE(failure.detail().find("o arquivo anterior está agora em \"D:\\" + left[0] + "\""), std::string::npos)
+      << failure.detail();
 }
 
 // --- A database's replacement is on the disk before it takes the name ------------
