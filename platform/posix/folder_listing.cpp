@@ -58,7 +58,7 @@ std::unique_ptr<FolderListing> FolderListing::One(const std::string& hostFolder,
   if (stat(hostFolder.c_str(), &st) != 0) throw FolderError(errno, hostFolder);
   if (!S_ISDIR(st.st_mode)) throw FolderError(ENOTDIR, hostFolder);
   listing->OpenFolder();
-  if (!IsTemporaryCopyName(hostName)) {
+  if (!IsOwnWorkingName(hostName)) {
     listing->names_ = {hostName};
     listing->mayBeLink_ = {true};
   }
@@ -79,7 +79,7 @@ void FolderListing::ReadNames() {
     const dirent* entry = readdir(dir);
     if (entry == nullptr) break;
     const std::string_view name = entry->d_name;
-    if (name == "." || name == ".." || IsTemporaryCopyName(name)) continue;
+    if (name == "." || name == ".." || IsOwnWorkingName(name)) continue;
     names_.emplace_back(name);
     mayBeLink_.push_back(entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN);
   }

@@ -59,7 +59,7 @@ FolderNameCache::Folder* FolderNameCache::Read(const std::string& hostFolder) {
   ++reads_;
   while (const dirent* entry = readdir(dir)) {
     const std::string_view name = entry->d_name;
-    if (name == "." || name == ".." || IsTemporaryCopyName(name)) continue;
+    if (name == "." || name == ".." || IsOwnWorkingName(name)) continue;
     folder.byKey[CaseKey(name)].emplace_back(name);
   }
   closedir(dir);

@@ -28,18 +28,27 @@ std::uint64_t RandomNumber() {
   return generator();
 }
 
-bool OlderThan(const timespec& changed, std::chrono::seconds age) {
+std::string NewTemporaryName() { return TemporaryCopyName(RandomNumber(), WallClock::now()); }
+
+// The status change time moves with every write and every metadata change
+// the copy makes, and no program can set it back. One far ahead of the
+// clock was made under a clock set wrong, as a name stamped so is.
+bool UntouchedFor(const timespec& changed, std::chrono::seconds age) {
   timespec now{};
   ::clock_gettime(CLOCK_REALTIME, &now);
-  return now.tv_sec - changed.tv_sec >= age.count();
+  const auto ahead = std::chrono::seconds(changed.tv_sec - now.tv_sec);
+  return now.tv_sec - changed.tv_sec >= age.count() || ahead > kFutureStampTolerance;
 }
 
 // Removes the leftover name of folder if it is still the file examined and
-// nobody holds it.
+// nobody holds it. Its age is that of its name; it must also have been left
+// untouched that long, which covers the moment between the close and the
+// rename of a copy that took longer than the age.
 bool RemoveIfStale(int folder, const char* name, std::chrono::seconds age) {
+  if (!IsStaleTemporaryCopyName(name, WallClock::now(), age)) return false;
   struct stat before {};
   if (::fstatat(folder, name, &before, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(before.st_mode) ||
-      !OlderThan(before.st_ctim, age)) {
+      !UntouchedFor(before.st_ctim, age)) {
     return false;
   }
   const int fd = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
@@ -49,7 +58,7 @@ bool RemoveIfStale(int folder, const char* name, std::chrono::seconds age) {
   // Locked by us, so no copy can be writing it: a live copy holds its lock
   // from the moment it creates the file.
   if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && held.st_ino == before.st_ino &&
-      held.st_dev == before.st_dev && OlderThan(held.st_ctim, age)) {
+      held.st_dev == before.st_dev && UntouchedFor(held.st_ctim, age)) {
     struct stat now {};
     removed = ::fstatat(folder, name, &now, AT_SYMLINK_NOFOLLOW) == 0 && now.st_ino == held.st_ino &&
               now.st_dev == held.st_dev && ::unlinkat(folder, name, 0) == 0;
@@ -98,7 +107,7 @@ TemporaryFile::TemporaryFile(const std::string& folder, bool unnamed, mode_t mod
     }
   }
   for (int attempt = 0; attempt < 100; ++attempt) {
-    path_ = JoinHostPath(folder, TemporaryCopyName(RandomNumber()));
+    path_ = JoinHostPath(folder, NewTemporaryName());
     const int fd = CopyCalls().open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0) {
       file_ = std::make_unique<FileDescriptor>(fd);
@@ -166,7 +175,7 @@ void TemporaryFile::Rename(const std::string& destination) {
 
 void TemporaryFile::GiveTemporaryName() {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string path = JoinHostPath(folder_, TemporaryCopyName(RandomNumber()));
+    const std::string path = JoinHostPath(folder_, NewTemporaryName());
     if (CopyCalls().link(fd(), path.c_str()) == 0) {
       path_ = path;
       unnamed_ = false;
@@ -183,7 +192,7 @@ int RemoveStaleTemporaryFiles(const std::string& hostFolder, std::chrono::second
   if (dir == nullptr) return 0;
   int removed = 0;
   while (const dirent* entry = ::readdir(dir)) {
-    if (IsTemporaryCopyName(entry->d_name) && RemoveIfStale(::dirfd(dir), entry->d_name, minimumAge)) {
+    if (RemoveIfStale(::dirfd(dir), entry->d_name, minimumAge)) {
       ++removed;
     }
   }

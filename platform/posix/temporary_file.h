@@ -14,6 +14,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/temporary_names.h"
+
 namespace bt {
 
 class FileDescriptor {
@@ -69,14 +71,11 @@ class TemporaryFile {
   bool unnamed_ = false;
 };
 
-// How long an unlocked temporary file must have been left untouched (its
-// status change time, which the copy's own metadata updates move and no
-// program can set back) before a copy removes it as the leftover of a copy
-// that never finished.
-constexpr std::chrono::seconds kStaleTemporaryAge{600};
-
-// Removes the temporary files of hostFolder that nobody holds locked and
-// that have been untouched for at least minimumAge; returns how many. Never
+// Removes the temporary files of hostFolder (names that pass the check of
+// temporary_names.h) that nobody holds locked, whose name was made at least
+// minimumAge ago and that have been untouched as long (their status change
+// time, which the copy's own writes move and no program can set back);
+// returns how many. A file merely named like one is never touched. Never
 // throws: a leftover that cannot be removed stays, hidden from listings.
 int RemoveStaleTemporaryFiles(const std::string& hostFolder,
                               std::chrono::seconds minimumAge = kStaleTemporaryAge);

@@ -21,8 +21,10 @@ enum class CopyStep {
   Clone,      // Linux only
   CopyRange,  // Linux only
   Fsync,      // FlushFileBuffers on Windows
-  Rename,     // MoveFileExW or ReplaceFileW on Windows; on Linux also the
-              // rename of a new file that replaces nothing
+  Rename,     // MoveFileExW or ReplaceFileW on Windows (a failed
+              // ReplaceFileW leaves the files as Windows documents for the
+              // code: 1176 and 1177 move them); on Linux also the rename of
+              // a new file that replaces nothing
   Close,
   Link,    // Linux only: naming a file written without a name
   Syncfs,  // Linux only: flushing a whole file system before success

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <stdexcept>
+#include <string>
 
 #include "platform/testing/copy_step_faults.h"
 #include "platform/win32/win32_file_copy.h"
@@ -63,8 +64,27 @@ BOOL Move(const wchar_t* from, const wchar_t* to, DWORD flags) {
   return Failed(CopyStep::Rename) ? FALSE : saved.moveFileEx(from, to, flags);
 }
 
-BOOL Replace(const wchar_t* replaced, const wchar_t* replacement) {
-  return Failed(CopyStep::Rename) ? FALSE : saved.replaceFile(replaced, replacement);
+// A refused replacement leaves the two files as Windows documents for its
+// code: 1176 (the replacement could not be renamed) removes the replaced
+// file when no backup name was given; 1177 (it could not be moved) leaves
+// the replaced file under the backup name, or another; 1175 and every other
+// code leave both under their own names.
+void LeaveAsWindowsDoes(DWORD code, const wchar_t* replaced, const wchar_t* backup) {
+  if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT && backup == nullptr) {
+    ::DeleteFileW(replaced);
+  } else if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+    const std::wstring elsewhere = backup != nullptr ? backup : std::wstring(replaced) + L".~RF0001.TMP";
+    ::MoveFileExW(replaced, elsewhere.c_str(), 0);
+  }
+}
+
+BOOL Replace(const wchar_t* replaced, const wchar_t* replacement, const wchar_t* backup) {
+  if (auto plan = active->Step(CopyStep::Rename)) {
+    LeaveAsWindowsDoes(static_cast<DWORD>(plan->hostCode), replaced, backup);
+    ::SetLastError(static_cast<DWORD>(plan->hostCode));
+    return FALSE;
+  }
+  return saved.replaceFile(replaced, replacement, backup);
 }
 
 // A failed close still releases the handle.
@@ -84,7 +104,8 @@ CopyStepFaults::CopyStepFaults() : saved_(std::make_unique<SavedCalls>(SavedCall
   if (active != nullptr) throw std::logic_error("only one CopyStepFaults may live at a time");
   active = this;
   saved = saved_->calls;
-  CopyCallTable() = Win32CopyCalls{HookedCreateFile, HookedReadFile, HookedWriteFile, Flush, Move, Replace, Close, saved.sleep};
+  CopyCallTable() = Win32CopyCalls{HookedCreateFile, HookedReadFile, HookedWriteFile, Flush,           Move,
+                                   Replace,          Close,          saved.sleep,     saved.systemTime};
 }
 
 CopyStepFaults::~CopyStepFaults() {

@@ -1,14 +1,13 @@
-// Sections: the system calls; the temporary file and its stale leftovers;
-// the checks on both ends; CopyOneFile itself.
+// Sections: the system calls; paths and messages; the checks on both ends;
+// putting the copy in place; CopyOneFile itself.
 #include "platform/win32/win32_file_copy.h"
 
-#include <memory>
-#include <random>
 #include <vector>
 
 #include "platform/error.h"
-#include "platform/temporary_names.h"
+#include "platform/win32/wide_names.h"
 #include "platform/win32/win32_errors.h"
+#include "platform/win32/win32_temporary_file.h"
 
 namespace bt {
 namespace {
@@ -24,37 +23,16 @@ BOOL RealReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read) {
 BOOL RealWriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written) {
   return ::WriteFile(file, buffer, size, written, nullptr);
 }
-BOOL RealReplaceFile(const wchar_t* replaced, const wchar_t* replacement) {
-  return ::ReplaceFileW(replaced, replacement, nullptr,
-                        REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr);
+BOOL RealReplaceFile(const wchar_t* replaced, const wchar_t* replacement, const wchar_t* backup) {
+  return ::ReplaceFileW(replaced, replacement, backup, REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
+                        nullptr, nullptr);
 }
 void RealSleep(DWORD milliseconds) { ::Sleep(milliseconds); }
 
-constexpr Win32CopyCalls kRealCalls{RealCreateFile, RealReadFile,    RealWriteFile, ::FlushFileBuffers,
-                                    ::MoveFileExW,  RealReplaceFile, ::CloseHandle, RealSleep};
+constexpr Win32CopyCalls kRealCalls{RealCreateFile,     RealReadFile,  RealWriteFile,
+                                    ::FlushFileBuffers, ::MoveFileExW, RealReplaceFile,
+                                    ::CloseHandle,      RealSleep,     ::GetSystemTimeAsFileTime};
 Win32CopyCalls calls = kRealCalls;
-
-class Handle {
- public:
-  explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
-  ~Handle() {
-    if (valid()) calls.closeHandle(handle_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-  HANDLE get() const { return handle_; }
-  // Closes now; false when the system reports a failure (a write it could
-  // only complete here).
-  bool Close() {
-    const BOOL closed = calls.closeHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed != FALSE;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 // A replacement refused for a moment (a virus scanner or an indexer looking
 // at the new file) is tried again for about two seconds before it counts.
@@ -63,84 +41,44 @@ constexpr DWORD kReplacePause = 50;
 
 bool IsPassingRefusal(DWORD code) {
   return code == ERROR_SHARING_VIOLATION || code == ERROR_ACCESS_DENIED || code == ERROR_LOCK_VIOLATION ||
-         code == ERROR_UNABLE_TO_REMOVE_REPLACED || code == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
+         code == ERROR_UNABLE_TO_REMOVE_REPLACED || code == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
+         code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2;
 }
 
-// --- The temporary file and its stale leftovers -----------------------------
-
-constexpr ULONGLONG kStaleAge = 10ULL * 60 * 10'000'000;  // ten minutes in 100 ns steps
+// --- Paths and messages ------------------------------------------------------
 
 std::wstring FolderOf(const std::wstring& path) {
   const auto separator = path.rfind(L'\\');
   return separator == std::wstring::npos ? path : path.substr(0, separator);
 }
 
-std::uint64_t RandomNumber() {
-  thread_local std::mt19937_64 generator{[] {
-    std::random_device device;
-    return (static_cast<std::uint64_t>(device()) << 32) ^ device();
-  }()};
-  return generator();
+bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string CopyDetail(const CopyRequest& request) {
+  return "Ao copiar " + Quoted(request.sourceText) + " para " + Quoted(request.destinationText);
 }
 
-// DeleteFileW refuses a read-only file: a copy of a read-only source.
-bool RemoveFile(const std::wstring& path) {
-  if (::DeleteFileW(path.c_str())) return true;
-  return ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL) && ::DeleteFileW(path.c_str());
+// The Windows path of a file beside the destination (or beside what a link
+// there leads to), for the user's detail.
+std::string WindowsTextOf(const std::wstring& host, const CopyRequest& request) {
+  std::string name;
+  for (wchar_t c : host.substr(host.rfind(L'\\') + 1)) name += static_cast<char>(c);  // our own names: ASCII
+  if (FolderOf(host) == FolderOf(request.destination)) {
+    const auto separator = request.destinationText.find_last_of('\\');
+    return request.destinationText.substr(0, separator == std::string::npos ? 0 : separator) + "\\" + name;
+  }
+  std::wstring folder = FolderOf(host);
+  if (folder.rfind(L"\\\\?\\UNC\\", 0) == 0) {
+    folder = L"\\\\" + folder.substr(8);
+  } else if (folder.rfind(L"\\\\?\\", 0) == 0) {
+    folder.erase(0, 4);
+  }
+  return WideToUtf8(folder) + "\\" + name;
 }
-
-ULONGLONG Ticks(const FILETIME& time) {
-  return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-// The file being written, hidden and held by this copy alone (no sharing, so
-// a later copy can tell a live one from a leftover); removed unless it took
-// the destination's name.
-class TemporaryFile {
- public:
-  TemporaryFile(const std::wstring& folder, const CopyRequest& request) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      path_ = folder + L'\\' + WideOf(TemporaryCopyName(RandomNumber()));
-      file_ = std::make_unique<Handle>(calls.createFile(path_.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0,
-                                                        CREATE_NEW, FILE_ATTRIBUTE_HIDDEN));
-      if (file_->valid()) return;
-      const DWORD code = ::GetLastError();
-      if (code != ERROR_FILE_EXISTS && code != ERROR_ALREADY_EXISTS) {
-        // The folder missing is a missing path, whatever the code says.
-        throw SystemFailure(ErrorNumberOfCode(code, kErrPathNotFound), CopyDetail(request), "CreateFileW", path_,
-                            code);
-      }
-    }
-    throw SystemFailure(CopyDetail(request), "CreateFileW", path_, ERROR_FILE_EXISTS);
-  }
-  ~TemporaryFile() {
-    file_.reset();
-    if (!published_) RemoveFile(path_);
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-  HANDLE get() const { return file_->get(); }
-  const std::wstring& path() const { return path_; }
-  bool Close() { return file_->Close(); }
-  void Published() { published_ = true; }
-
-  static std::wstring WideOf(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-  static std::string CopyDetail(const CopyRequest& request) {
-    return "Ao copiar " + Quoted(request.sourceText) + " para " + Quoted(request.destinationText);
-  }
-
- private:
-  std::wstring path_;
-  std::unique_ptr<Handle> file_;
-  bool published_ = false;
-};
-
-std::string Detail(const CopyRequest& request) { return TemporaryFile::CopyDetail(request); }
 
 AppError Refusal(const CopyRequest& request, const char* reason, std::string_view call, const std::wstring& path,
                  DWORD code) {
-  return SystemFailure(kErrPermissionDenied, Detail(request) + ": " + reason, call, path, code);
+  return SystemFailure(kErrPermissionDenied, CopyDetail(request) + ": " + reason, call, path, code);
 }
 
 constexpr const char* kHeldForWriting = "outro programa está com o arquivo aberto para gravação";
@@ -152,19 +90,20 @@ constexpr const char* kSameFile = "a origem e o destino são o mesmo arquivo";
 // Open as a reader that lets others read only: refused while another
 // program has the file open for writing.
 void RequireNoWriter(const std::wstring& path, const CopyRequest& request) {
-  Handle probe(calls.createFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
+  CopyHandle probe(calls.createFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
   if (probe.valid()) return;
   const DWORD code = ::GetLastError();
   if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) {
     throw Refusal(request, kHeldForWriting, "CreateFileW", path, code);
   }
-  throw SystemFailure(Detail(request), "CreateFileW", path, code);
+  throw SystemFailure(CopyDetail(request), "CreateFileW", path, code);
 }
 
 // The file a link leads to, as a "\\?\" path; empty when it leads nowhere.
 std::wstring FinalPathOf(const std::wstring& path) {
-  Handle file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  CopyHandle file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file.valid()) return {};
   std::wstring buffer(MAX_PATH, L'\0');
   for (;;) {
@@ -184,6 +123,7 @@ struct Destination {
   bool exists = false;
   bool replacingLink = false;
   DWORD attributes = 0;
+  bool replacing() const { return exists && !replacingLink; }
 };
 
 bool IsLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
@@ -194,7 +134,7 @@ Destination ExamineDestination(const CopyRequest& request) {
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     const DWORD code = ::GetLastError();
     if (code == ERROR_FILE_NOT_FOUND) return to;
-    throw SystemFailure(ErrorNumberOfCode(code, kErrPathNotFound), Detail(request), "GetFileAttributesW", to.path,
+    throw SystemFailure(ErrorNumberOfCode(code, kErrPathNotFound), CopyDetail(request), "GetFileAttributesW", to.path,
                         code);
   }
   to.exists = true;
@@ -213,9 +153,23 @@ Destination ExamineDestination(const CopyRequest& request) {
     to.attributes = ::GetFileAttributesW(target.c_str());
   }
   if (to.attributes & FILE_ATTRIBUTE_DIRECTORY) {
-    throw SystemFailure(kErrPathFileAccess, Detail(request), "GetFileAttributesW", to.path, ERROR_DIRECTORY);
+    throw SystemFailure(kErrPathFileAccess, CopyDetail(request), "GetFileAttributesW", to.path, ERROR_DIRECTORY);
   }
   return to;
+}
+
+// What an existing destination must pass before anything replaces it.
+void RequireReplaceable(const Destination& to, const BY_HANDLE_FILE_INFORMATION& source, const CopyRequest& request) {
+  FileIdentity destination;
+  if (IdentityOf(to.path, &destination) &&
+      destination == FileIdentity{source.dwVolumeSerialNumber, source.nFileIndexHigh, source.nFileIndexLow}) {
+    throw Refusal(request, kSameFile, "GetFileInformationByHandle", to.path, ERROR_ACCESS_DENIED);
+  }
+  if (to.attributes & FILE_ATTRIBUTE_READONLY) {
+    throw Refusal(request, kReadOnly, "GetFileAttributesW", to.path, ERROR_ACCESS_DENIED);
+  }
+  // The program holding it would go on writing into the replaced file.
+  RequireNoWriter(to.path, request);
 }
 
 void CopyBytes(HANDLE in, const TemporaryFile& out, const CopyRequest& request) {
@@ -223,71 +177,171 @@ void CopyBytes(HANDLE in, const TemporaryFile& out, const CopyRequest& request) 
   for (;;) {
     DWORD got = 0;
     if (!calls.readFile(in, buffer.data(), static_cast<DWORD>(buffer.size()), &got)) {
-      throw SystemFailure(Detail(request), "ReadFile", request.source, ::GetLastError());
+      throw SystemFailure(CopyDetail(request), "ReadFile", request.source, ::GetLastError());
     }
     if (got == 0) return;
     for (DWORD done = 0; done < got;) {
       DWORD put = 0;
       if (!calls.writeFile(out.get(), buffer.data() + done, got - done, &put) || put == 0) {
         const DWORD code = put == 0 && ::GetLastError() == ERROR_SUCCESS ? ERROR_WRITE_FAULT : ::GetLastError();
-        throw SystemFailure(Detail(request), "WriteFile", out.path(), code);
+        throw SystemFailure(CopyDetail(request), "WriteFile", out.path(), code);
       }
       done += put;
     }
   }
 }
 
-// The source's modification time, and for a new file its attributes; a
-// replaced file keeps its own through ReplaceFileW.
-void KeepMetadata(const BY_HANDLE_FILE_INFORMATION& source, const TemporaryFile& out, bool replacing,
-                   const CopyRequest& request) {
+// The attributes a copy gives its file, which it sets itself: the system's
+// replacement keeps no attributes that can be relied on (Wine's keeps the
+// hidden temporary file's). Those a program can set; 0 would mean "leave
+// them as they are".
+constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                            FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Exactly those of the file replaced.
+DWORD ReplacedAttributes(DWORD replaced) {
+  const DWORD kept = replaced & kSettable;
+  return kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL;
+}
+
+// The source's, and a new file is one not backed up yet, as Windows marks it.
+DWORD NewFileAttributes(DWORD source) {
+  return (source & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) | FILE_ATTRIBUTE_ARCHIVE;
+}
+
+// The source's modification time and the attributes the file is to have,
+// set while the file is still held, so that it takes the name with them.
+void KeepMetadata(const BY_HANDLE_FILE_INFORMATION& source, const TemporaryFile& out, DWORD attributes,
+                  const CopyRequest& request) {
   FILE_BASIC_INFO basic{};
   basic.LastWriteTime.LowPart = source.ftLastWriteTime.dwLowDateTime;
   basic.LastWriteTime.HighPart = static_cast<LONG>(source.ftLastWriteTime.dwHighDateTime);
-  constexpr DWORD kKept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                          FILE_ATTRIBUTE_ARCHIVE;
-  const DWORD kept = source.dwFileAttributes & kKept;
-  // A new file is one not backed up yet, as Windows marks it.
-  basic.FileAttributes = replacing ? FILE_ATTRIBUTE_HIDDEN : (kept | FILE_ATTRIBUTE_ARCHIVE);
+  basic.FileAttributes = attributes;
   if (!::SetFileInformationByHandle(out.get(), FileBasicInfo, &basic, sizeof basic)) {
-    throw SystemFailure(Detail(request), "SetFileInformationByHandle", out.path(), ::GetLastError());
+    throw SystemFailure(CopyDetail(request), "SetFileInformationByHandle", out.path(), ::GetLastError());
   }
-}
-
-void Publish(TemporaryFile& out, const Destination& to, const CopyRequest& request) {
-  if (!to.exists || to.replacingLink) {
-    const DWORD flags = MOVEFILE_WRITE_THROUGH | (to.replacingLink ? MOVEFILE_REPLACE_EXISTING : 0);
-    if (!calls.moveFileEx(out.path().c_str(), to.path.c_str(), flags)) {
-      throw SystemFailure(Detail(request), "MoveFileExW", to.path, ::GetLastError());
-    }
-    out.Published();
-    return;
-  }
-  for (int attempt = 1;; ++attempt) {
-    RequireNoWriter(to.path, request);
-    if (calls.replaceFile(to.path.c_str(), out.path().c_str())) break;
-    const DWORD code = ::GetLastError();
-    if (code == ERROR_NOT_SUPPORTED || code == ERROR_INVALID_FUNCTION || code == ERROR_CALL_NOT_IMPLEMENTED) {
-      // A file system without the call: the attributes are kept by hand.
-      ::SetFileAttributesW(out.path().c_str(), to.attributes & ~FILE_ATTRIBUTE_READONLY);
-      if (!calls.moveFileEx(out.path().c_str(), to.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        throw SystemFailure(Detail(request), "MoveFileExW", to.path, ::GetLastError());
-      }
-      break;
-    }
-    if (!IsPassingRefusal(code) || attempt == kReplaceAttempts) {
-      throw SystemFailure(Detail(request), "ReplaceFileW", to.path, code);
-    }
-    calls.sleep(kReplacePause);
-  }
-  out.Published();
 }
 
 void FlushFile(const std::wstring& path, const CopyRequest& request) {
-  Handle file(calls.createFile(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               OPEN_EXISTING, 0));
+  CopyHandle file(calls.createFile(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   OPEN_EXISTING, 0));
   if (!file.valid() || !calls.flushFileBuffers(file.get())) {
-    throw SystemFailure(Detail(request), "FlushFileBuffers", path, ::GetLastError());
+    throw SystemFailure(CopyDetail(request), "FlushFileBuffers", path, ::GetLastError());
+  }
+}
+
+// --- Putting the copy in place ----------------------------------------------
+
+// Gives a new file its name. False when a file has taken the name meanwhile:
+// nothing changed then.
+bool PlaceNew(TemporaryFile& out, const Destination& to, const CopyRequest& request) {
+  // Only a link is replaced here, and only by itself: it leads nowhere or is
+  // not to be followed.
+  const DWORD flags = MOVEFILE_WRITE_THROUGH | (to.replacingLink ? MOVEFILE_REPLACE_EXISTING : 0);
+  if (!calls.moveFileEx(out.path().c_str(), to.path.c_str(), flags)) {
+    const DWORD code = ::GetLastError();
+    if (!to.replacingLink && (code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS)) return false;
+    throw SystemFailure(CopyDetail(request), "MoveFileExW", to.path, code);
+  }
+  out.Published();
+  return true;
+}
+
+// Renames, tried again for a moment as a replacement is; false when it
+// could not be done.
+bool MoveBack(const std::wstring& from, const std::wstring& to) {
+  for (int attempt = 1;; ++attempt) {
+    if (calls.moveFileEx(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
+    if (!IsPassingRefusal(::GetLastError()) || attempt == kReplaceAttempts) return false;
+    calls.sleep(kReplacePause);
+  }
+}
+
+// What the destination's name holds once a failed replacement is put right.
+enum class Afterwards { kNothingChanged, kNewInPlace };
+
+// After a failed ReplaceFileW, what stands where is looked at rather than
+// trusted to the code returned. Where the name was left free (1177: the old
+// file under the backup name; 1176 without one: the old file gone), it is
+// given back the old file, or else the new one. Throws, leaving every
+// surviving copy where it is and saying where, when neither can have it.
+Afterwards Recover(TemporaryFile& out, const Destination& to, const std::wstring& setAside, DWORD code,
+                   const CopyRequest& request) {
+  if (Exists(to.path)) return Afterwards::kNothingChanged;  // the old file, untouched (or a file of someone else)
+  const bool oldAside = Exists(setAside);
+  const bool newThere = Exists(out.path());
+  if (oldAside && MoveBack(setAside, to.path)) return Afterwards::kNothingChanged;
+  if (newThere && MoveBack(out.path(), to.path)) {
+    out.Published();
+    return Afterwards::kNewInPlace;
+  }
+  std::string where;
+  if (oldAside) {
+    where = "o arquivo anterior está agora em " + Quoted(WindowsTextOf(setAside, request));
+  } else {
+    where = "o arquivo anterior foi removido pelo sistema";
+  }
+  if (newThere) {
+    out.Keep();
+    where += " e a cópia nova em " + Quoted(WindowsTextOf(out.path(), request));
+  }
+  throw SystemFailure(CopyDetail(request) + ": " + where, "ReplaceFileW", to.path, code);
+}
+
+// Puts the complete, closed file in the place of an existing one that has
+// passed the checks. The replaced file is set aside until the new one
+// stands under the name (and, for a durable replace, is on the disk).
+void Replace(TemporaryFile& out, const Destination& to, DWORD attributes, const CopyRequest& request) {
+  const std::wstring folder = FolderOf(to.path);
+  std::wstring setAside;
+  for (int attempt = 1;; ++attempt) {
+    RequireNoWriter(to.path, request);
+    setAside = NewSetAsidePath(folder);
+    if (calls.replaceFile(to.path.c_str(), out.path().c_str(), setAside.c_str())) {
+      out.Published();
+      break;
+    }
+    const DWORD code = ::GetLastError();
+    if (code == ERROR_NOT_SUPPORTED || code == ERROR_INVALID_FUNCTION || code == ERROR_CALL_NOT_IMPLEMENTED) {
+      // A file system without the call: one rename over the old file.
+      setAside.clear();
+      if (!calls.moveFileEx(out.path().c_str(), to.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        throw SystemFailure(CopyDetail(request), "MoveFileExW", to.path, ::GetLastError());
+      }
+      out.Published();
+      break;
+    }
+    if (Recover(out, to, setAside, code, request) == Afterwards::kNewInPlace) break;
+    if (!IsPassingRefusal(code) || attempt == kReplaceAttempts) {
+      throw SystemFailure(CopyDetail(request), "ReplaceFileW", to.path, code);
+    }
+    calls.sleep(kReplacePause);
+  }
+  // The new file stands under the name. Until it has its attributes and,
+  // for a durable replace, is on the disk, the old one is kept aside; should
+  // either fail, the old one is put back, so that the destination is as it
+  // was before the call.
+  try {
+    const DWORD now = ::GetFileAttributesW(to.path.c_str());
+    if (now == INVALID_FILE_ATTRIBUTES ||
+        ((now & kSettable) != (attributes & kSettable) && !::SetFileAttributesW(to.path.c_str(), attributes))) {
+      throw SystemFailure(CopyDetail(request), "SetFileAttributesW", to.path, ::GetLastError());
+    }
+    // ReplaceFileW renames without writing through: the replaced name is
+    // flushed with its file.
+    if (request.durableReplace) FlushFile(to.path, request);
+  } catch (const AppError& failure) {
+    if (setAside.empty() || !Exists(setAside)) throw;
+    if (!calls.moveFileEx(setAside.c_str(), to.path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      throw failure.WithDetail(failure.detail() + "; o arquivo anterior está agora em " +
+                               Quoted(WindowsTextOf(setAside, request)));
+    }
+    throw;
+  }
+  // The old file is no longer needed. Should it stay held, it becomes a
+  // temporary file, which a later copy sweeps once stale.
+  if (!setAside.empty() && Exists(setAside) && !RemoveCopyFile(setAside)) {
+    calls.moveFileEx(setAside.c_str(), NewTemporaryPath(folder).c_str(), 0);
   }
 }
 
@@ -297,83 +351,71 @@ Win32CopyCalls& CopyCallTable() { return calls; }
 const Win32CopyCalls& RealCopyCallTable() { return kRealCalls; }
 
 bool IdentityOf(const std::wstring& path, FileIdentity* identity) {
-  Handle file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  CopyHandle file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
   if (!file.valid() || !::GetFileInformationByHandle(file.get(), &info)) return false;
   *identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
   return true;
 }
 
-int RemoveStaleTemporaryFiles(const std::wstring& folder) {
-  WIN32_FIND_DATAW entry{};
-  const HANDLE find = ::FindFirstFileExW((folder + L"\\.BackupTarvel-*.tmp").c_str(), FindExInfoBasic, &entry,
-                                         FindExSearchNameMatch, nullptr, 0);
-  if (find == INVALID_HANDLE_VALUE) return 0;
-  FILETIME now{};
-  ::GetSystemTimeAsFileTime(&now);
-  int removed = 0;
-  do {
-    std::string name;
-    for (const wchar_t* c = entry.cFileName; *c != L'\0'; ++c) name += *c < 0x80 ? static_cast<char>(*c) : '?';
-    // A live copy holds its file unshared, so the removal fails for it.
-    if (IsTemporaryCopyName(name) && Ticks(now) - Ticks(entry.ftLastWriteTime) >= kStaleAge &&
-        RemoveFile(folder + L'\\' + entry.cFileName)) {
-      ++removed;
-    }
-  } while (::FindNextFileW(find, &entry));
-  ::FindClose(find);
-  return removed;
-}
-
 // --- CopyOneFile ------------------------------------------------------------
 
 CopyOutcome CopyOneFile(const CopyRequest& request, std::set<std::wstring>& sweptFolders) {
-  Handle in(calls.createFile(request.source.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
-                             FILE_FLAG_SEQUENTIAL_SCAN));
+  CopyHandle in(calls.createFile(request.source.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                                 FILE_FLAG_SEQUENTIAL_SCAN));
   if (!in.valid()) {
     const DWORD code = ::GetLastError();
     if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION) {
       throw Refusal(request, kHeldForWriting, "CreateFileW", request.source, code);
     }
-    throw SystemFailure(Detail(request), "CreateFileW", request.source, code);
+    throw SystemFailure(CopyDetail(request), "CreateFileW", request.source, code);
   }
   BY_HANDLE_FILE_INFORMATION source{};
   if (!::GetFileInformationByHandle(in.get(), &source)) {
-    throw SystemFailure(Detail(request), "GetFileInformationByHandle", request.source, ::GetLastError());
+    throw SystemFailure(CopyDetail(request), "GetFileInformationByHandle", request.source, ::GetLastError());
   }
 
-  const Destination to = ExamineDestination(request);
-  if (to.exists && !to.replacingLink) {
-    FileIdentity destination;
-    if (IdentityOf(to.path, &destination) &&
-        destination == FileIdentity{source.dwVolumeSerialNumber, source.nFileIndexHigh, source.nFileIndexLow}) {
-      throw Refusal(request, kSameFile, "GetFileInformationByHandle", to.path, ERROR_ACCESS_DENIED);
-    }
-    if (to.attributes & FILE_ATTRIBUTE_READONLY) {
-      throw Refusal(request, kReadOnly, "GetFileAttributesW", to.path, ERROR_ACCESS_DENIED);
-    }
-    // The program holding it would go on writing into the replaced file.
-    RequireNoWriter(to.path, request);
-  }
+  Destination to = ExamineDestination(request);
+  if (to.replacing()) RequireReplaceable(to, source, request);
 
   const std::wstring folder = FolderOf(to.path);
   if (sweptFolders.insert(folder).second) RemoveStaleTemporaryFiles(folder);
-  TemporaryFile out(folder, request);
+  TemporaryFile out(folder, CopyDetail(request));
   CopyBytes(in.get(), out, request);
-  const bool replacing = to.exists && !to.replacingLink;
-  KeepMetadata(source, out, replacing, request);
-  // A read-only copy cannot be opened for writing later to be flushed.
-  const bool flushNow = (replacing && request.durableReplace) || (source.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
-  if (flushNow && !calls.flushFileBuffers(out.get())) {
-    throw SystemFailure(Detail(request), "FlushFileBuffers", out.path(), ::GetLastError());
+  DWORD attributes = to.replacing() ? ReplacedAttributes(to.attributes) : NewFileAttributes(source.dwFileAttributes);
+  KeepMetadata(source, out, attributes, request);
+  // A replacement must be on the disk before it takes the name, or a power
+  // cut could leave the name on a file without its content. A read-only
+  // copy cannot be opened for writing later to be flushed.
+  bool flushed = (to.replacing() && request.durableReplace) || (source.dwFileAttributes & FILE_ATTRIBUTE_READONLY);
+  if (flushed && !calls.flushFileBuffers(out.get())) {
+    throw SystemFailure(CopyDetail(request), "FlushFileBuffers", out.path(), ::GetLastError());
   }
-  if (!out.Close()) throw SystemFailure(Detail(request), "CloseHandle", out.path(), ::GetLastError());
-  Publish(out, to, request);
-  // ReplaceFileW renames without writing through: the replaced name is
-  // flushed with its file.
-  if (replacing && request.durableReplace) FlushFile(to.path, request);
-  return CopyOutcome{to.path, flushNow};
+  out.RenewNameIfOld();
+  if (!out.Close()) throw SystemFailure(CopyDetail(request), "CloseHandle", out.path(), ::GetLastError());
+
+  if (!to.replacing()) {
+    if (PlaceNew(out, to, request)) return CopyOutcome{to.path, flushed};
+    // A file took the name meanwhile: it is replaced as any existing file
+    // is, after the same checks, never blindly.
+    to = ExamineDestination(request);
+    if (!to.replacing()) {
+      throw SystemFailure(kErrFileExists, CopyDetail(request), "MoveFileExW", to.path, ERROR_ALREADY_EXISTS);
+    }
+    RequireReplaceable(to, source, request);
+    attributes = ReplacedAttributes(to.attributes);
+    if (!::SetFileAttributesW(out.path().c_str(), attributes)) {
+      throw SystemFailure(CopyDetail(request), "SetFileAttributesW", out.path(), ::GetLastError());
+    }
+    if (request.durableReplace && !flushed) {
+      FlushFile(out.path(), request);
+      flushed = true;
+    }
+  }
+  Replace(out, to, attributes, request);
+  return CopyOutcome{to.path, flushed || request.durableReplace};
 }
 
 }  // namespace bt

@@ -30,11 +30,18 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 
 char Upper(char letter) { return (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter; }
 
-// Windows drops trailing blanks and dots from a name; a "\\?\" path would
-// keep them and make names that Explorer cannot open.
-std::string Trimmed(std::string name) {
-  while (!name.empty() && (name.back() == ' ' || name.back() == '.')) name.pop_back();
-  return name;
+// Windows' own tools drop a trailing dot or blank from the names they are
+// given, so a file whose name ends in one can be neither opened nor removed
+// by them: the program never makes such a name. (It reads one: through
+// "\\?\" paths, names are taken exactly as listed, so that "foto." is never
+// read as "foto".)
+bool WindowsToolsCannotOpen(const std::string& name) {
+  return !name.empty() && (name.back() == '.' || name.back() == ' ');
+}
+
+AppError RefusedName(const std::string& detail, const std::string& name, const std::wstring& host) {
+  return SystemFailure(kErrPathFileAccess, detail + ": a unidade de destino não aceita o nome " + Quoted(name),
+                       "a name ending in a dot or a blank", host, ERROR_INVALID_NAME);
 }
 
 std::string FolderText(const std::string& windowsPath) {
@@ -160,6 +167,7 @@ class Win32FileSystem final : public FileSystem {
     if (at.windows.names.empty()) {
       throw AppError(kErrPathFileAccess, detail, "CreateDirectoryW: a drive's root folder exists already");
     }
+    if (WindowsToolsCannotOpen(at.windows.names.back())) throw RefusedName(detail, at.windows.names.back(), at.host);
     if (!::CreateDirectoryW(at.host.c_str(), nullptr)) {
       const DWORD code = ::GetLastError();
       // Creating a folder that exists is 75, as MkDir reports it; a missing
@@ -227,6 +235,7 @@ class Win32FileSystem final : public FileSystem {
     if (to.windows.names.empty() || to.windows.folderOnly) {
       throw SystemFailure(kErrPathFileAccess, detail, "CopyWholeFile", to.host, ERROR_DIRECTORY);
     }
+    if (WindowsToolsCannotOpen(to.windows.names.back())) throw RefusedName(detail, to.windows.names.back(), to.host);
     KeepCaseVariantsApart(from, to, detail);
     CopyRequest request{from.host, to.host, source, destination, durability == Durability::kNow,
                         links == DestinationLinks::kFollow};
@@ -413,15 +422,11 @@ class Win32FileSystem final : public FileSystem {
       throw SystemFailure(kErrDiskNotReady, detail, "GetFileAttributesW", at.host, ::GetLastError());
     }
     bool first = true;
-    for (std::string& name : at.windows.names) {
-      name = Trimmed(std::move(name));
-      if (name.empty()) continue;
+    for (const std::string& name : at.windows.names) {
       if (!first) at.host += L'\\';
       at.host += Utf8ToWide(name);
       first = false;
     }
-    at.windows.names.erase(std::remove(at.windows.names.begin(), at.windows.names.end(), std::string()),
-                           at.windows.names.end());
     return at;
   }
 
@@ -452,11 +457,13 @@ class Win32FileSystem final : public FileSystem {
   }
 
   // Fills *record from an entry; false when the entry is left out: the
-  // temporary files of copies, links that lead nowhere, and folders that
-  // lead back to the listed folder or above it (a loop for a tree copy).
+  // files copies keep for a moment (names that pass the check of
+  // temporary_names.h; a user's file merely named like one is listed), links
+  // that lead nowhere, and folders that lead back to the listed folder or
+  // above it (a loop for a tree copy).
   bool Accept(const Listing& listing, const WIN32_FIND_DATAW& data, FindData* record) const {
     const std::string name = WideToUtf8(data.cFileName);
-    if (IsTemporaryCopyName(name) || name.size() >= kFindNameBytes) return false;
+    if (IsOwnWorkingName(name) || name.size() >= kFindNameBytes) return false;
     DWORD attributes = data.dwFileAttributes & kReadBits;
     const bool dots = name == "." || name == "..";
     if (!dots && (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
@@ -515,7 +522,7 @@ FindHandle Win32FileSystem::FindFirstFileA(const std::string& pattern, FindData*
     listing.folder = at.host;
     if (listing.folder.back() == L'\\') listing.folder.pop_back();
     listing.folderText = FormatWindowsPath(at.windows);
-    const std::wstring search = listing.folder + L'\\' + (everything ? std::wstring(L"*") : Utf8ToWide(Trimmed(name)));
+    const std::wstring search = listing.folder + L'\\' + (everything ? std::wstring(L"*") : Utf8ToWide(name));
     WIN32_FIND_DATAW data{};
     listing.find = ::FindFirstFileExW(search.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
                                       FIND_FIRST_EX_LARGE_FETCH);

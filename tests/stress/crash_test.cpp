@@ -268,8 +268,8 @@ TEST_F(CrashTest, ABackupKilledAnywhereLeavesTheInstallationAsItWasAndNoHalfCopy
 
 TEST_F(CrashTest, ALeftoverThatALiveCopyHoldsOrThatIsRecentIsNeverRemoved) {
   const std::string folder = c_ + "/Tarvel";
-  const std::string held = folder + "/" + TemporaryCopyName(1);
-  const std::string dead = folder + "/" + TemporaryCopyName(2);
+  const std::string held = folder + "/" + TemporaryCopyName(1, WallClock::now());
+  const std::string dead = folder + "/" + TemporaryCopyName(2, WallClock::now());
   std::ofstream(dead) << "left by a killed copy";
   // Another live copy: a process holding its temporary file locked.
   int ready[2];

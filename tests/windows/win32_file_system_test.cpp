@@ -1,6 +1,7 @@
 // What the Win32 layer keeps by itself beyond the shared contract: the
 // machine's drives, a replaced file's own attributes, replacements refused
-// for a moment, leftovers of copies that died, and the developers' log.
+// for a moment, leftovers of copies that died told from live copies, and the
+// developers' log.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -92,12 +93,12 @@ TEST_F(Win32Copies, AReplacedFileKeepsItsOwnAttributesAndANewOneTakesTheSources)
 
 int pauses = 0;
 int refusalsLeft = 0;
-BOOL RefusedForAMoment(const wchar_t* replaced, const wchar_t* replacement) {
+BOOL RefusedForAMoment(const wchar_t* replaced, const wchar_t* replacement, const wchar_t* backup) {
   if (refusalsLeft-- > 0) {
     ::SetLastError(ERROR_SHARING_VIOLATION);  // a virus scanner looking at the new file
     return FALSE;
   }
-  return RealCopyCallTable().replaceFile(replaced, replacement);
+  return RealCopyCallTable().replaceFile(replaced, replacement, backup);
 }
 void CountPause(DWORD) { ++pauses; }
 
@@ -119,22 +120,12 @@ TEST_F(Win32Copies, AReplacementRefusedForAMomentIsTriedAgainAndOneRefusedForGoo
 }
 
 TEST_F(Win32Copies, LeftoversOfCopiesThatDiedGoOnceStaleButNeverWhileHeld) {
-  const std::string stale = drives_.Host("D:\\" + TemporaryCopyName(1));
-  const std::string fresh = drives_.Host("D:\\" + TemporaryCopyName(2));
-  const std::string held = drives_.Host("D:\\" + TemporaryCopyName(3));
+  const WallClock::time_point anHourAgo = WallClock::now() - std::chrono::hours(1);
+  const std::string stale = drives_.Host("D:\\" + TemporaryCopyName(1, anHourAgo));
+  const std::string fresh = drives_.Host("D:\\" + TemporaryCopyName(2, WallClock::now()));
+  const std::string held = drives_.Host("D:\\" + TemporaryCopyName(3, anHourAgo));
   for (const std::string* leftover : {&stale, &fresh, &held}) {
     drives_.WriteFile("D:\\" + leftover->substr(leftover->rfind('\\') + 1), "meia copia");
-  }
-  FILETIME old{};
-  ::GetSystemTimeAsFileTime(&old);
-  ULARGE_INTEGER ticks{{old.dwLowDateTime, old.dwHighDateTime}};
-  ticks.QuadPart -= 3600ULL * 10'000'000;  // an hour ago
-  old = {ticks.LowPart, ticks.HighPart};
-  for (const std::string* leftover : {&stale, &held}) {
-    const HANDLE file = ::CreateFileW(Utf8ToWide(*leftover).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
-    ::SetFileTime(file, nullptr, nullptr, &old);
-    ::CloseHandle(file);
   }
   // A copy still writing holds its file unshared.
   const HANDLE writer = ::CreateFileW(Utf8ToWide(held).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -144,6 +135,66 @@ TEST_F(Win32Copies, LeftoversOfCopiesThatDiedGoOnceStaleButNeverWhileHeld) {
   EXPECT_EQ(Attributes(stale), INVALID_FILE_ATTRIBUTES);
   EXPECT_NE(Attributes(fresh), INVALID_FILE_ATTRIBUTES);
   EXPECT_NE(Attributes(held), INVALID_FILE_ATTRIBUTES);
+}
+
+// --- A live copy's temporary file, seen by another copy -----------------------
+
+long long clockShift = 0;  // in 100 ns steps, added to the system's time
+void ShiftedClock(FILETIME* now) {
+  RealCopyCallTable().systemTime(now);
+  ULARGE_INTEGER ticks{{now->dwLowDateTime, now->dwHighDateTime}};
+  ticks.QuadPart += clockShift;
+  *now = {ticks.LowPart, ticks.HighPart};
+}
+
+BOOL ReadForTwentyMinutes(HANDLE file, void* buffer, DWORD size, DWORD* read) {
+  clockShift = 20LL * 60 * 10'000'000;
+  return RealCopyCallTable().readFile(file, buffer, size, read);
+}
+
+FileSystem* anotherProgram = nullptr;
+bool anotherCopyRan = false;
+
+// While the replacement is refused for a moment, another program copies
+// into the same folder, which sweeps it for leftovers.
+BOOL RefusedWhileAnotherCopyRuns(const wchar_t* replaced, const wchar_t* replacement, const wchar_t* backup) {
+  if (!anotherCopyRan) {
+    anotherCopyRan = true;
+    anotherProgram->CopyWholeFile("C:\\Tarvel\\tarvel.ini", "D:\\tarvel.ini");
+    ::SetLastError(ERROR_SHARING_VIOLATION);
+    return FALSE;
+  }
+  return RealCopyCallTable().replaceFile(replaced, replacement, backup);
+}
+
+TEST_F(Win32Copies, ALiveCopysFileIsNoLeftoverHoweverOldItsContentAndHoweverLongTheCopyRan) {
+  drives_.WriteFile("C:\\Tarvel\\tarvel.ini", "opcoes");
+  // The database was last changed an hour ago, a time its copy takes on.
+  FILETIME old{};
+  ::GetSystemTimeAsFileTime(&old);
+  ULARGE_INTEGER ticks{{old.dwLowDateTime, old.dwHighDateTime}};
+  ticks.QuadPart -= 3600ULL * 10'000'000;
+  old = {ticks.LowPart, ticks.HighPart};
+  const HANDLE source = ::CreateFileW(Utf8ToWide(drives_.Host("C:\\Tarvel\\vendrial.mdb")).c_str(),
+                                     FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ::SetFileTime(source, nullptr, nullptr, &old);
+  ::CloseHandle(source);
+
+  const auto another = drives_.MakeFileSystem();
+  anotherProgram = another.get();
+  anotherCopyRan = false;
+  clockShift = 0;
+  pauses = 0;
+  CopyCallTable().systemTime = ShiftedClock;
+  CopyCallTable().readFile = ReadForTwentyMinutes;  // a copy that takes twenty minutes
+  CopyCallTable().replaceFile = RefusedWhileAnotherCopyRuns;
+  CopyCallTable().sleep = CountPause;
+  files_->CopyWholeFile("C:\\Tarvel\\vendrial.mdb", "D:\\vendrial.mdb");
+  EXPECT_TRUE(anotherCopyRan);
+  EXPECT_EQ(pauses, 1);
+  EXPECT_EQ(drives_.ReadFile("D:\\vendrial.mdb"), "banco novo");
+  EXPECT_EQ(drives_.ReadFile("D:\\tarvel.ini"), "opcoes");
+  EXPECT_EQ(TemporaryFilesIn(drives_.Host("D:\\")), 0);
 }
 
 TEST(Win32DeveloperLog, LinesAreAppendedToErrosLogUnderLocalAppData) {

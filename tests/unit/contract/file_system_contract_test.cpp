@@ -245,7 +245,7 @@ TEST_P(FileSystemContract, NamesDifferingOnlyInCaseNeverBecomeOneFile) {
 TEST_P(FileSystemContract, AListingShowsDotsFirstThenStoredNamesButNoTemporaryFile) {
   drives_.WriteFile("C:\\Fotos\\Ação.jpg", "a");
   drives_.WriteFile("C:\\Fotos\\日本\\x.jpg", "b");
-  drives_.WriteFile("C:\\Fotos\\" + TemporaryCopyName(42), "meia copia");
+  drives_.WriteFile("C:\\Fotos\\" + TemporaryCopyName(42, WallClock::now()), "meia copia");
 
   std::vector<std::string> names = Listed("C:\\Fotos\\*.*");
   ASSERT_GE(names.size(), 2u);
@@ -268,6 +268,27 @@ TEST_P(FileSystemContract, AListingShowsDotsFirstThenStoredNamesButNoTemporaryFi
   EXPECT_EQ(files().FindFirstFileA("C:\\Falta\\*.*", &record), kInvalidHandle);
   ASSERT_TRUE(files().LastFindFailure());
   EXPECT_EQ(files().LastFindFailure()->number(), kErrPathNotFound);
+}
+
+TEST_P(FileSystemContract, AUsersFileNamedLikeATemporaryFileIsListedCopiedAndNeverSwept) {
+  const std::string lookalike = ".BackupTarvel-abc123.tmp";
+  drives_.WriteFile("C:\\Tarvel\\Fotos\\" + lookalike, "do usuario");
+  drives_.WriteFile("D:\\Fotos\\" + lookalike, "do usuario, antigo");
+  // Left alone for an hour, as a copy's leftover would be.
+  for (const char* folder : {"C:\\Tarvel\\Fotos\\", "D:\\Fotos\\"}) {
+    fs::last_write_time(HostPath(drives_.Host(folder + lookalike)),
+                        fs::file_time_type::clock::now() - std::chrono::hours(1));
+  }
+  const std::vector<std::string> names = Listed("C:\\Tarvel\\Fotos\\*.*");
+  EXPECT_EQ(std::count(names.begin(), names.end(), lookalike), 1);
+
+  // Copied like any other file, and a copy into the folders that hold it,
+  // which sweeps them for leftovers, leaves it.
+  files().CopyWholeFile("C:\\Tarvel\\Fotos\\" + lookalike, "D:\\Fotos\\" + lookalike, Durability::kAtFlush);
+  files().CopyWholeFile("C:\\Tarvel\\vendrial.mdb", "C:\\Tarvel\\Fotos\\banco.mdb", Durability::kAtFlush);
+  files().FlushWrites();
+  EXPECT_EQ(drives_.ReadFile("C:\\Tarvel\\Fotos\\" + lookalike), "do usuario");
+  EXPECT_EQ(drives_.ReadFile("D:\\Fotos\\" + lookalike), "do usuario");
 }
 
 TEST_P(FileSystemContract, PathsBeyondTwoHundredSixtyCharactersWork) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/file_system.h"
+#include "platform/temporary_names.h"
 #include "platform/testing/host_conditions.h"
 #include "platform/testing/temp_drives.h"
 #include "tests/unit/platform/posix_test_support.h"
@@ -77,11 +78,14 @@ TEST_F(Listing, HiddenAndSystemEntriesAreListed) {
             entries.end());
 }
 
-TEST_F(Listing, UnfinishedCopiesAreLeftOut) {
-  drives_.WriteFile("C:\\Fotos\\.BackupTarvel-Ab3xZ9.tmp", "half");
+TEST_F(Listing, UnfinishedCopiesAreLeftOutButNotFilesThatMerelyLookLikeThem) {
+  const std::string unfinished = TemporaryCopyName(9, WallClock::now());
+  drives_.WriteFile("C:\\Fotos\\" + unfinished, "half");
+  drives_.WriteFile("C:\\Fotos\\.BackupTarvel-Ab3xZ9.tmp", "a user's own file, named like an old one");
   drives_.WriteFile("C:\\Fotos\\.BackupTarvel-notas.txt", "a user's own file");
   const Names names = Below("C:\\Fotos\\*.*");
-  EXPECT_EQ(std::count(names.begin(), names.end(), ".BackupTarvel-Ab3xZ9.tmp"), 0);
+  EXPECT_EQ(std::count(names.begin(), names.end(), unfinished), 0);
+  EXPECT_EQ(std::count(names.begin(), names.end(), ".BackupTarvel-Ab3xZ9.tmp"), 1);
   EXPECT_EQ(std::count(names.begin(), names.end(), ".BackupTarvel-notas.txt"), 1);
 }
 

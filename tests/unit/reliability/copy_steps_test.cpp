@@ -158,10 +158,10 @@ TEST_F(CopyStepsTest, AFileThatVanishesBeforeItIsOpenedIsNotFoundAndReplacesNoth
 
 TEST_F(CopyStepsTest, TheFirstCopyIntoAFolderRemovesTheStaleLeftoversOfAKilledOne) {
   WriteHostFile(source_, "banco");
-  const std::string leftover = folder_ + "/" + TemporaryCopyName(42);
+  const std::string leftover = folder_ + "/" + TemporaryCopyName(42, WallClock::now());
   WriteHostFile(leftover, "meio banco");
   fs::create_directory(folder_ + "/outra");
-  const std::string elsewhere = folder_ + "/outra/" + TemporaryCopyName(43);
+  const std::string elsewhere = folder_ + "/outra/" + TemporaryCopyName(43, WallClock::now());
   WriteHostFile(elsewhere, "meio banco");
 
   // A fresh leftover may be a live copy's on another machine: kept.
