@@ -61,7 +61,8 @@ class OpenFolder {
 std::optional<bool> ProbeKeepsLetterCase(int folder) {
   std::random_device random;
   for (int attempt = 0; attempt < 8; ++attempt) {
-    const std::string name = TemporaryCopyName((static_cast<std::uint64_t>(random()) << 32) ^ random());
+    const std::string name =
+        TemporaryCopyName((static_cast<std::uint64_t>(random()) << 32) ^ random(), WallClock::now());
     const std::string capitals = InCapitals(name);
     // The capitals must be free before the entry exists for their finding
     // it to mean anything.
