@@ -207,7 +207,9 @@ TEST(LargeFiles, EndlessLinesEndWithTheFile) {
   EXPECT_TRUE(Missing(QueryFile(kWin64Header + kSection + "\"" + endless, "Path")));
 }
 
-TEST(LargeFiles, FiftyMegabyteFileIsAnsweredQuickly) {
+// How long a lookup takes is printed, not held against a limit: a busy
+// machine (or valgrind) would make such a test fail by its timing alone.
+TEST(LargeFiles, FiftyMegabyteFileIsAnswered) {
   std::string file = kWin64Header;
   file.reserve(51 * 1024 * 1024);
   for (int i = 0; file.size() < 50u * 1024 * 1024; ++i) {
@@ -225,7 +227,6 @@ TEST(LargeFiles, FiftyMegabyteFileIsAnsweredQuickly) {
   const auto elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start);
   EXPECT_EQ(a.bytes, "C:\\Tarvel\0"s);
   std::printf("lookup on a %zu MB system.reg: %.1f ms\n", file.size() >> 20, elapsed.count());
-  EXPECT_LT(elapsed.count(), 5000.0);
 }
 
 TEST(LargeFiles, WholeSystemRegOfAFreshPrefix) {
@@ -244,7 +245,6 @@ TEST(LargeFiles, WholeSystemRegOfAFreshPrefix) {
   }
   std::printf("lookup on full-system.reg (1.7 MB): %.2f ms on average, %.2f ms at most\n",
               total / kRounds, slowest);
-  EXPECT_LT(total / kRounds, 500.0);
 }
 
 }  // namespace
