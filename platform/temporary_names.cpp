@@ -1,5 +1,7 @@
 #include "platform/temporary_names.h"
 
+#include <random>
+
 namespace bt {
 namespace {
 
@@ -82,6 +84,14 @@ std::optional<WallClock::time_point> TimeOf(std::string_view name, std::string_v
 }
 
 }  // namespace
+
+std::uint64_t TemporaryNameRandom() {
+  thread_local std::mt19937_64 generator{[] {
+    std::random_device device;
+    return (static_cast<std::uint64_t>(device()) << 32) ^ device();
+  }()};
+  return generator();
+}
 
 std::string TemporaryCopyName(std::uint64_t random, WallClock::time_point created) {
   return NameOf(random, created, kCopySuffix);

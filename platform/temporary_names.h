@@ -31,6 +31,9 @@ constexpr std::chrono::seconds kStaleTemporaryAge{600};
 // sharing a folder.
 constexpr std::chrono::hours kFutureStampTolerance{24};
 
+// A random number for a new name, from a generator of the calling thread's own.
+std::uint64_t TemporaryNameRandom();
+
 std::string TemporaryCopyName(std::uint64_t random, WallClock::time_point created);
 std::string SetAsideName(std::uint64_t random, WallClock::time_point created);
 

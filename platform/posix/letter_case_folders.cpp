@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <optional>
-#include <random>
 
 #include "platform/temporary_names.h"
 
@@ -59,10 +58,8 @@ class OpenFolder {
 // one entry found under two spellings two inode numbers. nullopt when the
 // folder could not be asked.
 std::optional<bool> ProbeKeepsLetterCase(int folder) {
-  std::random_device random;
   for (int attempt = 0; attempt < 8; ++attempt) {
-    const std::string name =
-        TemporaryCopyName((static_cast<std::uint64_t>(random()) << 32) ^ random(), WallClock::now());
+    const std::string name = TemporaryCopyName(TemporaryNameRandom(), WallClock::now());
     const std::string capitals = InCapitals(name);
     // The capitals must be free before the entry exists for their finding
     // it to mean anything.

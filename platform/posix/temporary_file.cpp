@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
-#include <random>
 
 #include "platform/error.h"
 #include "platform/posix/file_copy.h"
@@ -20,15 +19,7 @@
 namespace bt {
 namespace {
 
-std::uint64_t RandomNumber() {
-  thread_local std::mt19937_64 generator{[] {
-    std::random_device device;
-    return (static_cast<std::uint64_t>(device()) << 32) ^ device();
-  }()};
-  return generator();
-}
-
-std::string NewTemporaryName() { return TemporaryCopyName(RandomNumber(), WallClock::now()); }
+std::string NewTemporaryName() { return TemporaryCopyName(TemporaryNameRandom(), WallClock::now()); }
 
 // The status change time moves with every write and every metadata change
 // the copy makes, and no program can set it back. One far ahead of the

@@ -1,7 +1,6 @@
 #include "platform/win32/win32_temporary_file.h"
 
 #include <algorithm>
-#include <random>
 #include <vector>
 
 #include "platform/error.h"
@@ -10,14 +9,6 @@
 
 namespace bt {
 namespace {
-
-std::uint64_t RandomNumber() {
-  thread_local std::mt19937_64 generator{[] {
-    std::random_device device;
-    return (static_cast<std::uint64_t>(device()) << 32) ^ device();
-  }()};
-  return generator();
-}
 
 std::wstring WideOf(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
@@ -65,17 +56,17 @@ WallClock::time_point CopyClockNow() {
 }
 
 std::wstring NewTemporaryPath(const std::wstring& folder) {
-  return NameIn(folder, TemporaryCopyName(RandomNumber(), CopyClockNow()));
+  return NameIn(folder, TemporaryCopyName(TemporaryNameRandom(), CopyClockNow()));
 }
 
 std::wstring NewSetAsidePath(const std::wstring& folder) {
-  return NameIn(folder, SetAsideName(RandomNumber(), CopyClockNow()));
+  return NameIn(folder, SetAsideName(TemporaryNameRandom(), CopyClockNow()));
 }
 
 TemporaryFile::TemporaryFile(const std::wstring& folder, const std::string& detail) : folder_(folder) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     created_ = CopyClockNow();
-    path_ = NameIn(folder, TemporaryCopyName(RandomNumber(), created_));
+    path_ = NameIn(folder, TemporaryCopyName(TemporaryNameRandom(), created_));
     file_ = std::make_unique<CopyHandle>(CopyCallTable().createFile(
         path_.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN));
     if (file_->valid()) return;
@@ -97,7 +88,7 @@ void TemporaryFile::RenewNameIfOld() {
   const WallClock::time_point now = CopyClockNow();
   if (now - created_ < kStaleTemporaryAge / 2) return;
   for (int attempt = 0; attempt < 10; ++attempt) {
-    const std::wstring renamed = NameIn(folder_, TemporaryCopyName(RandomNumber(), now));
+    const std::wstring renamed = NameIn(folder_, TemporaryCopyName(TemporaryNameRandom(), now));
     // A full path: a bare name would be taken relative to the working folder.
     std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + renamed.size() * sizeof(wchar_t));
     auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());

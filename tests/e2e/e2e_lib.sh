@@ -280,6 +280,12 @@ exit_program() {
   expect_end_with 0 'Alt+R'
 }
 
+# Answers the top-level error report; the program must then end with 1.
+answer_error_report() {
+  press Return
+  expect_end_with 1 'its error report'
+}
+
 # The program must end within 10 s, with the status $1, after what $2 says.
 expect_end_with() {
   local wanted=$1 after=$2
