@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/file_system.h"
-#include "platform/posix/drive_table.h"
+#include "platform/linux/wine/drive_table.h"
 
 namespace bt::bench {
 

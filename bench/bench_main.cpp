@@ -20,7 +20,7 @@
 #include "bench/idle_watch.h"
 #include "bench/summary.h"
 #include "platform/error.h"
-#include "platform/posix/posix_file_system.h"
+#include "platform/linux/linux_file_system.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ int Generate(const std::string& corpus, const std::string& folder) {
 }
 
 int Copy(const std::string& source, const std::string& destination, int workers) {
-  const auto files = bt::MakePosixFileSystem(bt::bench::RootDriveTable(), "/", workers);
+  const auto files = bt::MakeLinuxFileSystem(bt::bench::RootDriveTable(), "/", workers);
   const bt::bench::CopyTiming timing = bt::bench::TimedCopy(*files, source, destination);
   std::printf("%d %.6f %.6f\n", timing.count, timing.copySeconds, timing.flushSeconds);
   return 0;
@@ -53,7 +53,7 @@ int Deep(const std::string& folder, int depth) {
   const std::filesystem::path root(folder);
   const std::string marker = "fundo da árvore de " + std::to_string(depth) + " pastas";
   bt::bench::MakeDeepTree(root / "origem", depth, marker);
-  const auto files = bt::MakePosixFileSystem(bt::bench::RootDriveTable(), "/", bt::DefaultCopyWorkers());
+  const auto files = bt::MakeLinuxFileSystem(bt::bench::RootDriveTable(), "/", bt::DefaultCopyWorkers());
   const bt::bench::CopyTiming timing =
       bt::bench::TimedCopy(*files, (root / "origem").string(), (root / "copia").string());
   const bool whole = bt::bench::DeepestMarker(root / "copia", depth) == marker;

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/posix/wine_registry.h"
+#include "platform/linux/wine/wine_registry.h"
 #include "platform/registry.h"
 
 namespace {

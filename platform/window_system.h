@@ -1,7 +1,7 @@
 // The window system the main window is built on: one window made from a
 // design table, its controls reached by name, change events, modal message
 // boxes and the end of the application. Two implementations: the Qt window
-// (platform/qt/) and the headless twin for tests (platform/testing/).
+// (platform/qt/) and the headless twin for tests (testing/).
 //
 // Event rules every implementation keeps: setting a list's drive or path,
 // by the user or by code, raises the list's change event only when the value

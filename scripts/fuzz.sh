@@ -27,14 +27,14 @@ mkdir -p "$build/corpus"
 fuzzer="$build/registry_fuzzer"
 sources=(
   "$here/fuzz/registry_fuzzer.cpp"
-  "$here/platform/posix/wine_registry.cpp"
-  "$here/platform/posix/wine_registry_scan.cpp"
-  "$here/platform/posix/wine_registry_text.cpp"
-  "$here/platform/posix/wine_registry_value.cpp"
+  "$here/platform/linux/wine/wine_registry.cpp"
+  "$here/platform/linux/wine/wine_registry_scan.cpp"
+  "$here/platform/linux/wine/wine_registry_text.cpp"
+  "$here/platform/linux/wine/wine_registry_value.cpp"
   "$here/platform/utf8.cpp"
 )
 newest=0
-for s in "${sources[@]}" "$here"/platform/posix/wine_registry*.h "$here/platform/utf8.h" "$here/platform/registry.h"; do
+for s in "${sources[@]}" "$here"/platform/linux/wine/wine_registry*.h "$here/platform/utf8.h" "$here/platform/registry.h"; do
   t=$(stat -c %Y "$s"); [ "$t" -gt "$newest" ] && newest=$t
 done
 if [ ! -x "$fuzzer" ] || [ "$(stat -c %Y "$fuzzer")" -lt "$newest" ]; then

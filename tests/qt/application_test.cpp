@@ -6,7 +6,7 @@
 
 #include "app/frm_backup.h"
 #include "app/main.h"
-#include "platform/testing/memory_registry.h"
+#include "testing/memory_registry.h"
 #include "tests/qt/qt_fixture.h"
 
 namespace bt {
@@ -57,7 +57,7 @@ class ApplicationOnQtTest : public QtWindowTest {
   }
   QString Location() { return Find<QLabel>("lblLocalExtenso")->text(); }
 
-  testing::MemoryRegistry registry;
+  doubles::MemoryRegistry registry;
   FixedClock clock;
   Services services{*windows, *files, registry, clock};
   QWidget* form = nullptr;

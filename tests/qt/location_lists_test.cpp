@@ -5,7 +5,7 @@
 #include <QComboBox>
 #include <QListWidget>
 
-#include "platform/qt/folder_list_widget.h"
+#include "ui/qt/folder_list_widget.h"
 #include "tests/qt/qt_fixture.h"
 
 namespace bt {

@@ -4,9 +4,9 @@
 
 #include <QImage>
 
-#include "platform/qt/display_check.h"
-#include "platform/qt/program_icon.h"
-#include "platform/qt/twips.h"
+#include "programs/linux/display_check.h"
+#include "ui/qt/program_icon.h"
+#include "ui/qt/twips.h"
 #include "tests/qt/qt_fixture.h"
 
 namespace bt {

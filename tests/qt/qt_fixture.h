@@ -16,10 +16,10 @@
 #include <QTimer>
 
 #include "app/frm_backup_design.h"
-#include "platform/qt/classic_message_box.h"
-#include "platform/qt/qt_window.h"
-#include "platform/qt/qt_window_system.h"
-#include "platform/testing/temp_drives.h"
+#include "ui/qt/classic_message_box.h"
+#include "ui/qt/qt_window.h"
+#include "ui/qt/qt_window_system.h"
+#include "testing/temp_drives.h"
 
 namespace bt {
 
@@ -103,7 +103,7 @@ class QtWindowTest : public ::testing::Test {
     return found;
   }
 
-  testing::TempDrives drives;
+  doubles::TempDrives drives;
   std::unique_ptr<FileSystem> files;
   std::optional<int> endStatus;
   std::unique_ptr<QtWindowSystem> windows;

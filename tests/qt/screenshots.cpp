@@ -22,12 +22,12 @@
 #include "app/frm_backup.h"
 #include "app/main.h"
 #include "app/mod_backup.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/qt/classic_message_box.h"
-#include "platform/qt/program_icon.h"
-#include "platform/qt/qt_window_system.h"
-#include "platform/testing/memory_registry.h"
-#include "platform/testing/temp_drives.h"
+#include "platform/linux/linux_file_system.h"
+#include "ui/qt/classic_message_box.h"
+#include "ui/qt/program_icon.h"
+#include "ui/qt/qt_window_system.h"
+#include "testing/memory_registry.h"
+#include "testing/temp_drives.h"
 
 namespace {
 
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
 
   // A machine with Tarvel on its hard disk, an earlier backup holding the
   // database alone, and a second disk.
-  bt::testing::TempDrives drives;
+  bt::doubles::TempDrives drives;
   drives.AddDrive('C');
   drives.MakeFolder("C:\\Arquivos de Programas");
   drives.WriteFile("C:\\Tarvel\\vendrial.mdb", "banco de dados");
@@ -128,8 +128,8 @@ int main(int argc, char** argv) {
   // Labels as a user would see them, not the temporary host folders.
   bt::DriveTable table = drives.table();
   for (bt::DriveMapping& drive : table) drive.label = drive.letter == 'C' ? "Disco local" : "Dados";
-  const auto files = bt::MakePosixFileSystem(table);
-  bt::testing::MemoryRegistry registry;
+  const auto files = bt::MakeLinuxFileSystem(table);
+  bt::doubles::MemoryRegistry registry;
   registry.SetText(bt::kHkeyLocalMachine, "Software\\KESTAL\\Tarvel\\2.0", "Path", "C:\\Tarvel");
   FixedClock clock;
   bt::QtWindowSystem windows(*files, [](int) {});

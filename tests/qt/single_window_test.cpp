@@ -14,7 +14,7 @@
 #include <QTest>
 #include <QWidget>
 
-#include "platform/qt/single_window.h"
+#include "programs/linux/single_window.h"
 
 namespace bt {
 namespace {

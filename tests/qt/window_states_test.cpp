@@ -6,7 +6,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include "platform/posix/posix_file_system.h"
+#include "platform/linux/linux_file_system.h"
 #include "tests/qt/qt_fixture.h"
 
 namespace bt {
@@ -161,7 +161,7 @@ TEST_F(QtWindowTest, AFailureInAChangeRaisedByCodeGoesBackToTheSettingCall) {
 TEST(QtWindowSystemEnd, EndApplicationEndsTheProcessAtOnceWithItsStatus) {
   // No temporary drives: the process the death test starts ends without
   // running destructors, and would leave them behind.
-  auto files = MakePosixFileSystem(DriveTable{{'C', "/", "/"}});
+  auto files = MakeLinuxFileSystem(DriveTable{{'C', "/", "/"}});
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "backup/operations.h"
-#include "platform/posix/posix_file_system.h"
+#include "platform/linux/linux_file_system.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
   const std::string location = argv[5];
   const bool includeAll = argc > 6 && std::strcmp(argv[6], "--all") == 0;
 
-  auto files = bt::MakePosixFileSystem({{'C', argv[2], argv[2]}, {'D', argv[3], argv[3]}}, "/");
+  auto files = bt::MakeLinuxFileSystem({{'C', argv[2], argv[2]}, {'D', argv[3], argv[3]}}, "/");
   AnsweringBoxes boxes;
   bt::OperationContext context{*files, bt::SystemClock(), boxes, [&] { return installation; }};
   try {

@@ -25,8 +25,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/posix/file_copy.h"
-#include "platform/posix/posix_file_system.h"
+#include "platform/linux/file_copy.h"
+#include "platform/linux/linux_file_system.h"
 #include "platform/temporary_names.h"
 
 namespace bt {
@@ -158,7 +158,7 @@ class CrashTest : public ::testing::Test {
 
   // A listing through the system's own file system shows no leftover.
   void ExpectLeftoversHidden(const std::string& windowsFolder) {
-    auto files = MakePosixFileSystem({{'C', c_, c_}, {'D', d_, d_}}, "/");
+    auto files = MakeLinuxFileSystem({{'C', c_, c_}, {'D', d_, d_}}, "/");
     FindData record;
     const FindHandle handle = files->FindFirstFileA(windowsFolder + "\\*.*", &record);
     ASSERT_NE(handle, kInvalidHandle);

@@ -17,9 +17,9 @@ namespace bt {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::RecordedBoxes;
-using testing::StoppedClock;
-using testing::TempDrives;
+using doubles::RecordedBoxes;
+using doubles::StoppedClock;
+using doubles::TempDrives;
 
 struct Scene {
   Scene() {
@@ -74,10 +74,10 @@ TEST(LargeTrees, AHundredThousandPhotosAreBackedUpEveryOneWhole) {
   EXPECT_EQ(scene.Backup(), 0);
   EXPECT_TRUE(scene.Succeeded());
   const auto took = std::chrono::steady_clock::now() - start;
-  const auto source = testing::ReadTree(photos);
-  const auto copied = testing::ReadTree(scene.drives.Host("D:\\20090117_130904\\Fotos"));
+  const auto source = doubles::ReadTree(photos);
+  const auto copied = doubles::ReadTree(scene.drives.Host("D:\\20090117_130904\\Fotos"));
   EXPECT_EQ(source.size(), 100000u);
-  EXPECT_EQ(testing::TreeDifference(source, copied), "");
+  EXPECT_EQ(doubles::TreeDifference(source, copied), "");
   std::printf("[ reliability ] 100,000 photos backed up in %lld ms; 0 files lost or half-written\n",
               static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(took).count()));
 }

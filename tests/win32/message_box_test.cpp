@@ -1,7 +1,7 @@
 // Message boxes as the Windows program draws them and its users answer
 // them, whatever the language of Windows: the buttons, the default, the
 // keys, the owner, and the text Ctrl+C copies.
-#include "platform/win32/window/wide_text.h"
+#include "ui/win32/wide_text.h"
 #include "tests/win32/window_fixture.h"
 
 namespace bt::win32_test {

@@ -18,10 +18,10 @@
 #include <vector>
 
 #include "app/frm_backup_design.h"
-#include "platform/win32/win32_file_system.h"
-#include "platform/win32/window/win32_message_box.h"
-#include "platform/win32/window/win32_window.h"
-#include "platform/win32/window/win32_window_system.h"
+#include "platform/windows/win32_file_system.h"
+#include "ui/win32/win32_message_box.h"
+#include "ui/win32/win32_window.h"
+#include "ui/win32/win32_window_system.h"
 
 namespace bt::win32_test {
 

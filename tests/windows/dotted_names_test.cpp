@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "copy/copy_files.h"
-#include "platform/testing/temp_drives.h"
-#include "platform/win32/wide_names.h"
+#include "testing/temp_drives.h"
+#include "platform/windows/wide_names.h"
 
 namespace bt {
 namespace {
@@ -69,7 +69,7 @@ class DottedNames : public ::testing::Test {
     return names;
   }
 
-  testing::TempDrives drives_;
+  doubles::TempDrives drives_;
   std::unique_ptr<FileSystem> files_;
 };
 

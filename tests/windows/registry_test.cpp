@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "install/install_setting.h"
-#include "platform/win32/win32_registry.h"
+#include "platform/windows/win32_registry.h"
 
 namespace bt {
 namespace {

@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "platform/temporary_names.h"
-#include "platform/testing/copy_step_faults.h"
-#include "platform/testing/temp_drives.h"
-#include "platform/win32/wide_names.h"
-#include "platform/win32/win32_file_copy.h"
+#include "testing/copy_step_faults.h"
+#include "testing/temp_drives.h"
+#include "platform/windows/wide_names.h"
+#include "platform/windows/win32_file_copy.h"
 
 namespace bt {
 namespace {
@@ -67,7 +67,7 @@ class Replacements : public ::testing::Test {
   std::string Destination() const { return drives_.ReadFile("D:\\vendrial.mdb"); }
   std::vector<std::string> LeftBeside() const { return WorkingFilesIn(drives_.Host("D:\\")); }
 
-  testing::TempDrives drives_;
+  doubles::TempDrives drives_;
   std::unique_ptr<FileSystem> files_;
 };
 
@@ -108,9 +108,9 @@ const DWORD kRefusals[] = {ERROR_UNABLE_TO_REMOVE_REPLACED, ERROR_UNABLE_TO_MOVE
 TEST_F(Replacements, AReplacementRefusedOnceForAnyReasonIsMadeOnTheNextAttempt) {
   for (const DWORD code : kRefusals) {
     drives_.WriteFile("D:\\vendrial.mdb", "banco antigo");
-    testing::CopyStepFaults faults;
+    doubles::CopyStepFaults faults;
     CopyCallTable().sleep = NoPause;
-    faults.FailStep(testing::CopyStep::Rename, 1, static_cast<int>(code));
+    faults.FailStep(doubles::CopyStep::Rename, 1, static_cast<int>(code));
     Restore();
     EXPECT_EQ(Destination(), "banco novo") << "code " << code;
     EXPECT_TRUE(LeftBeside().empty()) << "code " << code << ": " << LeftBeside().front();
@@ -120,11 +120,11 @@ TEST_F(Replacements, AReplacementRefusedOnceForAnyReasonIsMadeOnTheNextAttempt) 
 TEST_F(Replacements, AReplacementRefusedForGoodLeavesTheOldDatabaseWholeUnderItsName) {
   for (const DWORD code : kRefusals) {
     drives_.WriteFile("D:\\vendrial.mdb", "banco antigo");
-    testing::CopyStepFaults faults;
+    doubles::CopyStepFaults faults;
     CopyCallTable().sleep = NoPause;
     // The replacement refused every time; the renames that put things back work.
     CopyCallTable().moveFileEx = RealCopyCallTable().moveFileEx;
-    faults.FailStep(testing::CopyStep::Rename, 1, static_cast<int>(code), /*persistent=*/true);
+    faults.FailStep(doubles::CopyStep::Rename, 1, static_cast<int>(code), /*persistent=*/true);
     const AppError failure = Thrown([&] { Restore(); });
     EXPECT_NE(failure.number(), 0) << "code " << code;
     EXPECT_EQ(Destination(), "banco antigo") << "code " << code;
@@ -133,10 +133,10 @@ TEST_F(Replacements, AReplacementRefusedForGoodLeavesTheOldDatabaseWholeUnderIts
 }
 
 TEST_F(Replacements, WhenNothingCanBePutBackTheOldDatabaseStaysWhereItIsAndTheMessageSaysWhere) {
-  testing::CopyStepFaults faults;
+  doubles::CopyStepFaults faults;
   CopyCallTable().sleep = NoPause;
   // 1177, and every rename after it refused too.
-  faults.FailStep(testing::CopyStep::Rename, 1, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, /*persistent=*/true);
+  faults.FailStep(doubles::CopyStep::Rename, 1, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, /*persistent=*/true);
   const AppError failure = Thrown([&] { Restore(); });
   ASSERT_NE(failure.number(), 0);
 
@@ -176,20 +176,20 @@ TEST_F(Replacements, TheOldDatabaseIsKeptAsideUntilTheNewOneIsOnTheDisk) {
 }
 
 TEST_F(Replacements, ADatabaseWhoseReplacementCannotBeFlushedUnderItsNameIsPutBackWhole) {
-  testing::CopyStepFaults faults;
+  doubles::CopyStepFaults faults;
   // The first flush is the new file's before it takes the name; the second,
   // its name's after.
-  faults.FailStep(testing::CopyStep::Fsync, 2, testing::kHostDiskFull);
+  faults.FailStep(doubles::CopyStep::Fsync, 2, doubles::kHostDiskFull);
   EXPECT_EQ(Thrown([&] { Restore(); }).number(), kErrDiskFull);
   EXPECT_EQ(Destination(), "banco antigo");
   EXPECT_TRUE(LeftBeside().empty());
 }
 
 TEST_F(Replacements, WhenTheOldDatabaseCannotBePutBackTheMessageSaysWhereItIs) {
-  testing::CopyStepFaults faults;
-  faults.FailStep(testing::CopyStep::Fsync, 2, testing::kHostDiskFull);
+  doubles::CopyStepFaults faults;
+  faults.FailStep(doubles::CopyStep::Fsync, 2, doubles::kHostDiskFull);
   // The first rename is the replacement, the second would put the old file back.
-  faults.FailStep(testing::CopyStep::Rename, 2, testing::kHostAccessDenied);
+  faults.FailStep(doubles::CopyStep::Rename, 2, doubles::kHostAccessDenied);
   const AppError failure = Thrown([&] { Restore(); });
   ASSERT_EQ(failure.number(), kErrDiskFull);
   EXPECT_EQ(Destination(), "banco novo");

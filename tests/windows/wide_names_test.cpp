@@ -1,4 +1,4 @@
-#include "platform/win32/wide_names.h"
+#include "platform/windows/wide_names.h"
 
 #include <gtest/gtest.h>
 

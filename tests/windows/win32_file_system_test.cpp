@@ -11,10 +11,10 @@
 
 #include "platform/developer_log.h"
 #include "platform/temporary_names.h"
-#include "platform/testing/temp_drives.h"
-#include "platform/win32/wide_names.h"
-#include "platform/win32/win32_file_copy.h"
-#include "platform/win32/win32_file_system.h"
+#include "testing/temp_drives.h"
+#include "platform/windows/wide_names.h"
+#include "platform/windows/win32_file_copy.h"
+#include "platform/windows/win32_file_system.h"
 
 namespace bt {
 namespace {
@@ -75,7 +75,7 @@ class Win32Copies : public ::testing::Test {
   }
   ~Win32Copies() override { CopyCallTable() = RealCopyCallTable(); }
 
-  testing::TempDrives drives_;
+  doubles::TempDrives drives_;
   std::unique_ptr<FileSystem> files_;
 };
 
@@ -198,7 +198,7 @@ TEST_F(Win32Copies, ALiveCopysFileIsNoLeftoverHoweverOldItsContentAndHoweverLong
 }
 
 TEST(Win32DeveloperLog, LinesAreAppendedToErrosLogUnderLocalAppData) {
-  testing::TempDrives drives;
+  doubles::TempDrives drives;
   drives.AddDrive('C');
   const std::wstring folder = Utf8ToWide(drives.Host("C:\\"));
   wchar_t saved[MAX_PATH] = {};

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "platform/testing/operation_elsewhere.h"
+#include "testing/operation_elsewhere.h"
 #include "tests/unit/app/app_scenario.h"
 
 namespace bt {
@@ -24,7 +24,7 @@ class AnotherOperationWindowTest : public AppScenario {
   // While the other operation holds the installation, counts the window's
   // turns, notes what the user would have seen, and ends the other
   // operation at the turn given.
-  void WatchTheWait(testing::OperationElsewhere& other, int endAtTurn) {
+  void WatchTheWait(doubles::OperationElsewhere& other, int endAtTurn) {
     windows->OnKeepResponsive([this, &other, endAtTurn] {
       if (other.letGo()) return;
       ++turns_;
@@ -42,7 +42,7 @@ class AnotherOperationWindowTest : public AppScenario {
 };
 
 TEST_F(AnotherOperationWindowTest, FazerBackupWaitsBusyWhileAnotherRunsThenBacksUp) {
-  testing::OperationElsewhere other(drives, "C:\\Tarvel");
+  doubles::OperationElsewhere other(drives, "C:\\Tarvel");
   WatchTheWait(other, 3);
   windows->QueueAnswer(MessageAnswer::Ok);
 

@@ -12,9 +12,9 @@
 #include "app/frm_backup.h"
 #include "app/main.h"
 #include "app/services.h"
-#include "platform/testing/headless_window.h"
-#include "platform/testing/memory_registry.h"
-#include "platform/testing/temp_drives.h"
+#include "ui/headless/headless_window.h"
+#include "testing/memory_registry.h"
+#include "testing/temp_drives.h"
 
 namespace bt {
 
@@ -48,7 +48,7 @@ class AppScenario : public ::testing::Test {
   void Prepare(const std::string& workingFolder = {}) {
     DropApplication();  // the old window must go before its window system
     files = drives.MakeFileSystem(workingFolder);
-    windows = std::make_unique<testing::HeadlessWindowSystem>(*files);
+    windows = std::make_unique<doubles::HeadlessWindowSystem>(*files);
     services = std::make_unique<Services>(Services{*windows, *files, registry, clock});
   }
 
@@ -57,7 +57,7 @@ class AppScenario : public ::testing::Test {
   std::optional<int> Launch() {
     try {
       Main(*services);
-    } catch (const testing::ApplicationEnded& ended) {
+    } catch (const doubles::ApplicationEnded& ended) {
       return ended.exitStatus;
     }
     return std::nullopt;
@@ -68,8 +68,8 @@ class AppScenario : public ::testing::Test {
     return Launch();
   }
 
-  testing::HeadlessWindow& form() {
-    if (windows->window() == nullptr) throw testing::HeadlessMisuse{"no window"};
+  doubles::HeadlessWindow& form() {
+    if (windows->window() == nullptr) throw doubles::HeadlessMisuse{"no window"};
     return *windows->window();
   }
 
@@ -79,17 +79,17 @@ class AppScenario : public ::testing::Test {
   std::optional<int> EndsWith(Action action) {
     try {
       action();
-    } catch (const testing::ApplicationEnded& ended) {
+    } catch (const doubles::ApplicationEnded& ended) {
       return ended.exitStatus;
     }
     return std::nullopt;
   }
 
-  testing::TempDrives drives;
-  testing::MemoryRegistry registry;
+  doubles::TempDrives drives;
+  doubles::MemoryRegistry registry;
   FixedClock clock;
   std::unique_ptr<FileSystem> files;
-  std::unique_ptr<testing::HeadlessWindowSystem> windows;
+  std::unique_ptr<doubles::HeadlessWindowSystem> windows;
   std::unique_ptr<Services> services;
 };
 

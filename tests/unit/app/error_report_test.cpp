@@ -33,7 +33,7 @@ class TopLevelReport : public AppScenario {
     });
   }
 
-  const testing::RecordedMessage& OnlyBox() {
+  const doubles::RecordedMessage& OnlyBox() {
     EXPECT_EQ(windows->messages().size(), 1u);
     return windows->messages().at(0);
   }
@@ -45,7 +45,7 @@ TEST_F(TopLevelReport, AFailureInAnOperationIsShownOverTheBusyWindowAndEndsIt) {
 
   EXPECT_EQ(EndsWith([&] { form().Click("cmdBackup"); }), 1);
 
-  const testing::RecordedMessage& box = OnlyBox();
+  const doubles::RecordedMessage& box = OnlyBox();
   EXPECT_EQ(box.text,
             "Erro em tempo de execução '61':\n\nDisco cheio\n\nD:\\Copias\\vendrial.mdb");
   EXPECT_EQ(box.title, "BackupTarvel");
@@ -149,7 +149,7 @@ TEST_F(TopLevelReport, NestedRunsLeaveTheFailureToTheEnclosingOne) {
 
 TEST_F(TopLevelReport, AnUnscriptedBoxIsNeverSwallowedByTheReport) {
   FailingOperation([] { throw AppError(kErrDiskFull); });
-  EXPECT_THROW(form().Click("cmdBackup"), testing::UnexpectedMessageBox);
+  EXPECT_THROW(form().Click("cmdBackup"), doubles::UnexpectedMessageBox);
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 // The headless window keeps the event rules of the real one, so that the
 // window scenarios mean something.
-#include "platform/testing/headless_window.h"
+#include "ui/headless/headless_window.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/testing/temp_drives.h"
+#include "testing/temp_drives.h"
 
-namespace bt::testing {
+namespace bt::doubles {
 namespace {
 
 WindowDesign SmallDesign() {
@@ -175,4 +175,4 @@ TEST_F(HeadlessWindowTest, TheWindowSystemForgetsADestroyedWindow) {
 }
 
 }  // namespace
-}  // namespace bt::testing
+}  // namespace bt::doubles

@@ -1,17 +1,17 @@
 // The drive list and folder list as the window systems share them, over
 // drives in temporary folders.
-#include "platform/location_lists.h"
+#include "ui/common/location_lists.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "platform/testing/temp_drives.h"
+#include "testing/temp_drives.h"
 
 namespace bt {
 namespace {
 
-using testing::TempDrives;
+using doubles::TempDrives;
 
 std::vector<std::string> Names(const FolderListModel& list) {
   std::vector<std::string> names;

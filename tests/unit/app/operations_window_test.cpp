@@ -7,7 +7,7 @@
 namespace bt {
 namespace {
 
-using testing::RecordedMessage;
+using doubles::RecordedMessage;
 
 class OperationsWindowTest : public AppScenario {
  protected:
@@ -149,7 +149,7 @@ TEST_F(OperationsWindowTest, AFailureInsideThePhotoCopyIsReportedOverTheBusyWind
 
 TEST_F(OperationsWindowTest, AnInstallationNotFoundMakesBothOperationsFailWithError5) {
   SetInstallPath(std::nullopt);
-  registry = testing::MemoryRegistry();
+  registry = doubles::MemoryRegistry();
   ASSERT_FALSE(Start("C:\\Copias").has_value());
   ASSERT_EQ(form().Text("lblLocalTarvel"), "");
   windows->QueueAnswer(MessageAnswer::Ok);

@@ -86,7 +86,7 @@ TEST_F(StartUp, DriveCWithoutItsFolderIsReportedAndTheWindowNeverShows) {
   windows->QueueAnswer(MessageAnswer::Ok);
   EXPECT_EQ(Launch(), 1);
   ASSERT_EQ(windows->messages().size(), 1u);
-  const testing::RecordedMessage& box = windows->messages()[0];
+  const doubles::RecordedMessage& box = windows->messages()[0];
   EXPECT_EQ(box.title, "BackupTarvel");
   EXPECT_EQ(box.icon, MessageIcon::Error);
   EXPECT_EQ(box.buttons, MessageButtons::Ok);
@@ -100,11 +100,11 @@ TEST_F(StartUp, DriveCWithoutItsFolderIsReportedAndTheWindowNeverShows) {
 }
 
 TEST_F(StartUp, AMachineWithoutDriveCIsReportedAsDeviceUnavailable) {
-  testing::TempDrives onlyD;
+  doubles::TempDrives onlyD;
   onlyD.AddDrive('D');
   DropApplication();
   files = onlyD.MakeFileSystem();
-  windows = std::make_unique<testing::HeadlessWindowSystem>(*files);
+  windows = std::make_unique<doubles::HeadlessWindowSystem>(*files);
   services = std::make_unique<Services>(Services{*windows, *files, registry, clock});
   windows->QueueAnswer(MessageAnswer::Ok);
   EXPECT_EQ(Launch(), 1);

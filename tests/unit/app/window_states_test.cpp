@@ -25,7 +25,7 @@ class WindowStates : public AppScenario {
   Look LookOf() {
     Look look;
     for (const ControlDesign& row : form().design().controls) {
-      const testing::HeadlessControl& control = form().control(row.name);
+      const doubles::HeadlessControl& control = form().control(row.name);
       look.controls[row.name] = {control.enabled, control.text};
     }
     look.pointer = form().MousePointer();

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "copy/copy_files.h"
-#include "platform/posix/posix_file_system.h"
+#include "platform/linux/linux_file_system.h"
 #include "tests/unit/backup/operation_fixture.h"
 
 namespace bt {
@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class AliasesTest : public testing::OperationTest {
+class AliasesTest : public doubles::OperationTest {
  protected:
   void SetUp() override {
     OperationTest::SetUp();
@@ -24,7 +24,7 @@ class AliasesTest : public testing::OperationTest {
     // shows "/" where drive_c also lies.
     DriveTable table = drives_.table();
     table.push_back({'Z', table.front().hostRoot, "Z"});
-    files_ = MakePosixFileSystem(table, drives_.root());
+    files_ = MakeLinuxFileSystem(table, drives_.root());
   }
 
   void ExpectRefusedAsInsideThePhotos() {

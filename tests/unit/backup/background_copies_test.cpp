@@ -4,23 +4,23 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "platform/posix/posix_file_system.h"
+#include "platform/linux/linux_file_system.h"
 #include "tests/unit/backup/operation_fixture.h"
 #include "tests/unit/reliability/installation_snapshot.h"
 
 namespace bt {
 namespace {
 
-class BackgroundCopies : public testing::OperationTest {
+class BackgroundCopies : public doubles::OperationTest {
  protected:
   void SetUp() override {
     OperationTest::SetUp();
-    testing::WriteInstallation(drives_, "C:\\Tarvel", 3);
+    doubles::WriteInstallation(drives_, "C:\\Tarvel", 3);
     for (int i = 0; i < 300; ++i) {
       drives_.WriteFile("C:\\Tarvel\\Fotos\\" + std::to_string(i % 3) + "\\foto" + std::to_string(i) + ".jpg",
-                        testing::Bytes(1000 + i, i));
+                        doubles::Bytes(1000 + i, i));
     }
-    files_ = MakePosixFileSystem(drives_.table(), drives_.root(), 2);
+    files_ = MakeLinuxFileSystem(drives_.table(), drives_.root(), 2);
   }
 };
 
@@ -28,8 +28,8 @@ TEST_F(BackgroundCopies, ABackupOfManyPhotosLandsWholeAsTheInstallationHasThem) 
   auto context = Context();
   BackupData(context, "D:\\", true);
   ASSERT_EQ(boxes_.shown.back().title, "Operação concluída");
-  EXPECT_EQ(testing::TreeDifference(testing::ExpectedSet(testing::ReadTree(drives_.Host("C:\\Tarvel"))),
-                                    testing::ReadTree(drives_.Host("D:\\20090117_130904"))),
+  EXPECT_EQ(doubles::TreeDifference(doubles::ExpectedSet(doubles::ReadTree(drives_.Host("C:\\Tarvel"))),
+                                    doubles::ReadTree(drives_.Host("D:\\20090117_130904"))),
             "");
 }
 

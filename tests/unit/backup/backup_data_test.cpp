@@ -2,14 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "backup/backup_set.h"
-#include "platform/testing/faulty_file_system.h"
+#include "testing/faulty_file_system.h"
 #include "tests/unit/backup/operation_fixture.h"
 
 namespace bt {
 namespace {
 
-using testing::OperationTest;
-using testing::StoppedClock;
+using doubles::OperationTest;
+using doubles::StoppedClock;
 
 constexpr const char* kSuccessTitle = "Operação concluída";
 const std::string kSuccessText =
@@ -190,8 +190,8 @@ TEST_F(BackupDataTest, ALocationInsideThePhotoFolderIsRefusedBeforeAnythingIsCre
 TEST_F(BackupDataTest, ABackupThatCannotReachTheDiskIsNotReportedDone) {
   MakeInstallation();
   drives_.MakeFolder("D:\\Copias");
-  testing::FaultyFileSystem faulty(*files_);
-  faulty.FailOn(testing::FsOp::FlushWrites, 1, AppError(kErrDeviceIo, "D:\\Copias"));
+  doubles::FaultyFileSystem faulty(*files_);
+  faulty.FailOn(doubles::FsOp::FlushWrites, 1, AppError(kErrDeviceIo, "D:\\Copias"));
   OperationContext context{faulty, clock_, boxes_, [this] { return installation_; }};
 
   EXPECT_THROW(BackupData(context, "D:\\Copias", true), AppError);

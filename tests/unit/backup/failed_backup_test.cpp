@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/forwarding_file_system.h"
-#include "platform/testing/faulty_file_system.h"
-#include "platform/testing/open_for_writing.h"
+#include "testing/faulty_file_system.h"
+#include "testing/open_for_writing.h"
 #include "tests/unit/backup/operation_fixture.h"
 
 namespace bt {
@@ -28,7 +28,7 @@ class ThirdPartyWrites final : public ForwardingFileSystem {
   std::function<void()> write_;
 };
 
-class FailedBackupTest : public testing::OperationTest {
+class FailedBackupTest : public doubles::OperationTest {
  protected:
   void SetUp() override {
     OperationTest::SetUp();
@@ -47,7 +47,7 @@ class FailedBackupTest : public testing::OperationTest {
 };
 
 TEST_F(FailedBackupTest, ADatabaseInUseLeavesNoEmptySetBehind) {
-  testing::OpenForWriting tarvelRunning(drives_.Host("C:\\Tarvel\\vendrial.mdb"));
+  doubles::OpenForWriting tarvelRunning(drives_.Host("C:\\Tarvel\\vendrial.mdb"));
 
   EXPECT_EQ(Run(*files_), kErrPermissionDenied);
 
@@ -56,9 +56,9 @@ TEST_F(FailedBackupTest, ADatabaseInUseLeavesNoEmptySetBehind) {
 }
 
 TEST_F(FailedBackupTest, AFailureAmongThePhotosRemovesEveryFileAndFolderTheRunMadeButNoOneElses) {
-  testing::FaultyFileSystem faulty(*files_);
+  doubles::FaultyFileSystem faulty(*files_);
   // The database, the options file, the first photo; the second fails.
-  faulty.FailOn(testing::FsOp::CopyWholeFile, 4, AppError(kErrDiskFull, "D:"));
+  faulty.FailOn(doubles::FsOp::CopyWholeFile, 4, AppError(kErrDiskFull, "D:"));
   ThirdPartyWrites other(faulty, [this] { drives_.WriteFile(std::string(kSet) + "\\Fotos\\leia.txt", "meu"); });
 
   EXPECT_EQ(Run(other), kErrDiskFull);
@@ -73,8 +73,8 @@ TEST_F(FailedBackupTest, AFailureAmongThePhotosRemovesEveryFileAndFolderTheRunMa
 
 TEST_F(FailedBackupTest, ASecondRunInTheSameSecondThatFailsLeavesTheFirstSet) {
   EXPECT_EQ(Run(*files_), 0);
-  testing::FaultyFileSystem faulty(*files_);
-  faulty.FailOn(testing::FsOp::CopyWholeFile, 2, AppError(kErrDiskFull, "D:"));
+  doubles::FaultyFileSystem faulty(*files_);
+  faulty.FailOn(doubles::FsOp::CopyWholeFile, 2, AppError(kErrDiskFull, "D:"));
 
   EXPECT_EQ(Run(faulty), kErrDiskFull);
 

@@ -7,18 +7,18 @@
 
 #include <filesystem>
 
-#include "platform/testing/faulty_file_system.h"
+#include "testing/faulty_file_system.h"
 #include "tests/unit/backup/operation_fixture.h"
 
 namespace bt {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::CopyStep;
-using testing::FaultyFileSystem;
-using testing::FsOp;
+using doubles::CopyStep;
+using doubles::FaultyFileSystem;
+using doubles::FsOp;
 
-class FlushTest : public testing::OperationTest {
+class FlushTest : public doubles::OperationTest {
  protected:
   void SetUp() override {
     OperationTest::SetUp();

@@ -6,15 +6,15 @@
 #include <chrono>
 #include <filesystem>
 
-#include "platform/testing/operation_elsewhere.h"
+#include "testing/operation_elsewhere.h"
 #include "tests/unit/backup/operation_fixture.h"
 
 namespace bt {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::OperationElsewhere;
-using testing::OperationTest;
+using doubles::OperationElsewhere;
+using doubles::OperationTest;
 
 class OneOperationAtATime : public OperationTest {
  protected:

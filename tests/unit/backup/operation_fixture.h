@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "backup/operations.h"
-#include "platform/testing/temp_drives.h"
+#include "testing/temp_drives.h"
 
-namespace bt::testing {
+namespace bt::doubles {
 
 class StoppedClock final : public Clock {
  public:
@@ -81,4 +81,4 @@ class OperationTest : public ::testing::Test {
   std::string installation_ = "C:\\Tarvel";
 };
 
-}  // namespace bt::testing
+}  // namespace bt::doubles

@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 const char* const kSet = "D:\\Copias\\20090117_130904";
 
-class PlantedSetTest : public testing::OperationTest {
+class PlantedSetTest : public doubles::OperationTest {
  protected:
   void SetUp() override {
     OperationTest::SetUp();

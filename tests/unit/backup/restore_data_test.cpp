@@ -7,7 +7,7 @@
 namespace bt {
 namespace {
 
-using testing::OperationTest;
+using doubles::OperationTest;
 
 const std::string kNotFoundText =
     "Este local não contém uma cópia de segurança do Tarvel 2.0.\n"

@@ -6,7 +6,7 @@
 
 #include "bench/corpus.h"
 #include "bench/deep_tree.h"
-#include "platform/posix/posix_file_system.h"
+#include "platform/linux/linux_file_system.h"
 #include "scratch_folder.h"
 
 namespace bt::bench {
@@ -24,7 +24,7 @@ TEST(BenchCopy, ABackupOfASmallPhotoTreeCopiesEveryFileAndCountsEveryEntry) {
   ScratchFolder scratch;
   const CorpusPlan plan = PlanCorpus(CorpusShape{"tiny", 25, 6, 3, 10, 5000}, 11);
   WriteCorpus(plan, scratch.path() / "Fotos", 11);
-  const auto files = MakePosixFileSystem(RootDriveTable(), "/");
+  const auto files = MakeLinuxFileSystem(RootDriveTable(), "/");
 
   const CopyTiming timing = TimedCopy(*files, (scratch.path() / "Fotos").string(), (scratch.path() / "copia").string());
 
@@ -41,7 +41,7 @@ TEST(BenchCopy, ARestoreReplacesTheFilesOfAnExistingTree) {
   const CorpusPlan plan = PlanCorpus(CorpusShape{"tiny", 12, 3, 2, 10, 100}, 5);
   WriteCorpus(plan, scratch.path() / "copia", 5);
   WriteCorpus(plan, scratch.path() / "instalacao", 6);  // same names, other content
-  const auto files = MakePosixFileSystem(RootDriveTable(), "/");
+  const auto files = MakeLinuxFileSystem(RootDriveTable(), "/");
 
   const CopyTiming timing =
       TimedCopy(*files, (scratch.path() / "copia").string(), (scratch.path() / "instalacao").string());
@@ -58,7 +58,7 @@ TEST(BenchCopy, ARestoreReplacesTheFilesOfAnExistingTree) {
 TEST(BenchCopy, ADatabaseFileIsCopiedToExactlyTheGivenPath) {
   ScratchFolder scratch;
   std::ofstream(scratch.path() / "vendrial.mdb", std::ios::binary) << "dados";
-  const auto files = MakePosixFileSystem(RootDriveTable(), "/");
+  const auto files = MakeLinuxFileSystem(RootDriveTable(), "/");
   const CopyTiming timing =
       TimedCopy(*files, (scratch.path() / "vendrial.mdb").string(), (scratch.path() / "copia.mdb").string());
   EXPECT_EQ(timing.count, 1);
@@ -70,7 +70,7 @@ TEST(BenchCopy, ADatabaseFileIsCopiedToExactlyTheGivenPath) {
 TEST(BenchCopy, ATreeAThousandFoldersDeepIsCopiedToItsBottom) {
   ScratchFolder scratch;
   MakeDeepTree(scratch.path() / "origem", 1000, "fundo");
-  const auto files = MakePosixFileSystem(RootDriveTable(), "/");
+  const auto files = MakeLinuxFileSystem(RootDriveTable(), "/");
   const CopyTiming timing =
       TimedCopy(*files, (scratch.path() / "origem").string(), (scratch.path() / "copia").string());
   EXPECT_EQ(timing.count, 1 + 1000 + 1);

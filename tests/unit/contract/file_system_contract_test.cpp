@@ -13,10 +13,10 @@
 
 #include "platform/file_system.h"
 #include "platform/temporary_names.h"
-#include "platform/testing/copy_step_faults.h"
-#include "platform/testing/faulty_file_system.h"
-#include "platform/testing/open_for_writing.h"
-#include "platform/testing/temp_drives.h"
+#include "testing/copy_step_faults.h"
+#include "testing/faulty_file_system.h"
+#include "testing/open_for_writing.h"
+#include "testing/temp_drives.h"
 
 namespace bt {
 namespace {
@@ -64,7 +64,7 @@ class FileSystemContract : public ::testing::TestWithParam<Flavour> {
   void Open(const std::string& workingFolder = {}) {
     faulty_.reset();
     native_ = drives_.MakeFileSystem(workingFolder);
-    if (GetParam().faultInjecting) faulty_ = std::make_unique<testing::FaultyFileSystem>(*native_);
+    if (GetParam().faultInjecting) faulty_ = std::make_unique<doubles::FaultyFileSystem>(*native_);
   }
 
   FileSystem& files() { return faulty_ ? static_cast<FileSystem&>(*faulty_) : *native_; }
@@ -77,7 +77,7 @@ class FileSystemContract : public ::testing::TestWithParam<Flavour> {
       faulty_->ShortWriteOn(1);
       return;
     }
-    steps_ = std::make_unique<testing::CopyStepFaults>();
+    steps_ = std::make_unique<doubles::CopyStepFaults>();
     steps_->ForceReadWrite(true);
     steps_->ShortWriteOn(1);
   }
@@ -101,10 +101,10 @@ class FileSystemContract : public ::testing::TestWithParam<Flavour> {
     return false;
   }
 
-  testing::TempDrives drives_;
+  doubles::TempDrives drives_;
   std::unique_ptr<FileSystem> native_;
-  std::unique_ptr<testing::FaultyFileSystem> faulty_;
-  std::unique_ptr<testing::CopyStepFaults> steps_;
+  std::unique_ptr<doubles::FaultyFileSystem> faulty_;
+  std::unique_ptr<doubles::CopyStepFaults> steps_;
 };
 
 TEST_P(FileSystemContract, AttributesTellFoldersFromFilesAndMissingPathsFromDrivesWithoutADisk) {
@@ -210,12 +210,12 @@ TEST_P(FileSystemContract, ADiskFillingUpHalfWayKeepsTheOldFileWholeAndShowsNoHa
 TEST_P(FileSystemContract, AFileAnotherProgramWritesIsNeitherCopiedNorReplaced) {
   drives_.WriteFile("D:\\vendrial.mdb", "do backup");
   {
-    testing::OpenForWriting tarvel(drives_.Host("C:\\Tarvel\\vendrial.mdb"));
+    doubles::OpenForWriting tarvel(drives_.Host("C:\\Tarvel\\vendrial.mdb"));
     EXPECT_EQ(ThrownNumber([&] { files().CopyWholeFile("C:\\Tarvel\\vendrial.mdb", "D:\\vendrial.mdb"); }),
               kErrPermissionDenied);
   }
   {
-    testing::OpenForWriting tarvel(drives_.Host("D:\\vendrial.mdb"));
+    doubles::OpenForWriting tarvel(drives_.Host("D:\\vendrial.mdb"));
     EXPECT_EQ(ThrownNumber([&] { files().CopyWholeFile("C:\\Tarvel\\vendrial.mdb", "D:\\vendrial.mdb"); }),
               kErrPermissionDenied);
   }

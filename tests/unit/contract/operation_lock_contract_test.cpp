@@ -12,15 +12,15 @@
 #include <string>
 
 #include "platform/file_system.h"
-#include "platform/testing/faulty_file_system.h"
-#include "platform/testing/operation_elsewhere.h"
-#include "platform/testing/temp_drives.h"
+#include "testing/faulty_file_system.h"
+#include "testing/operation_elsewhere.h"
+#include "testing/temp_drives.h"
 
 namespace bt {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::OperationElsewhere;
+using doubles::OperationElsewhere;
 
 struct Flavour {
   const char* name;
@@ -49,14 +49,14 @@ class OperationLockContract : public ::testing::TestWithParam<Flavour> {
     drives_.WriteFile("C:\\Tarvel\\vendrial.mdb", "banco");
     drives_.MakeFolder("C:\\Tarvel\\Fotos");
     native_ = drives_.MakeFileSystem();
-    if (GetParam().faultInjecting) faulty_ = std::make_unique<testing::FaultyFileSystem>(*native_);
+    if (GetParam().faultInjecting) faulty_ = std::make_unique<doubles::FaultyFileSystem>(*native_);
   }
 
   FileSystem& files() { return faulty_ ? static_cast<FileSystem&>(*faulty_) : *native_; }
 
-  testing::TempDrives drives_;
+  doubles::TempDrives drives_;
   std::unique_ptr<FileSystem> native_;
-  std::unique_ptr<testing::FaultyFileSystem> faulty_;
+  std::unique_ptr<doubles::FaultyFileSystem> faulty_;
 };
 
 TEST_P(OperationLockContract, WhileAnotherOperationHoldsTheInstallationASecondWaitsItsTimeThenIsRefusedWith70) {

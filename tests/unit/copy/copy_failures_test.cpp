@@ -10,16 +10,16 @@
 
 #include "copy/checked_count.h"
 #include "copy/copy_files.h"
-#include "platform/testing/faulty_file_system.h"
-#include "platform/testing/temp_drives.h"
+#include "testing/faulty_file_system.h"
+#include "testing/temp_drives.h"
 
 namespace bt {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FaultyFileSystem;
-using testing::FsOp;
-using testing::TempDrives;
+using doubles::FaultyFileSystem;
+using doubles::FsOp;
+using doubles::TempDrives;
 
 class CopyFailuresTest : public ::testing::Test {
  protected:

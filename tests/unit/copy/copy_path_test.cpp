@@ -5,13 +5,13 @@
 #include <memory>
 
 #include "copy/copy_files.h"
-#include "platform/testing/temp_drives.h"
+#include "testing/temp_drives.h"
 
 namespace bt {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempDrives;
+using doubles::TempDrives;
 
 class CopyPathTest : public ::testing::Test {
  protected:

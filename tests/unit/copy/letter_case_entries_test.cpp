@@ -9,7 +9,7 @@
 
 #include "copy/copy_files.h"
 #include "platform/forwarding_file_system.h"
-#include "platform/testing/temp_drives.h"
+#include "testing/temp_drives.h"
 
 namespace bt {
 namespace {
@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 // not know: "_" and "-" are the same letter there.
 class DriveWithItsOwnRule final : public ForwardingFileSystem {
  public:
-  DriveWithItsOwnRule(FileSystem& target, const testing::TempDrives& drives)
+  DriveWithItsOwnRule(FileSystem& target, const doubles::TempDrives& drives)
       : ForwardingFileSystem(target), drives_(drives) {}
   void CreateFolder(const std::string& path) override {
     if (path.rfind("D:", 0) == 0 && fs::exists(drives_.Host(Folded(path)))) {
@@ -39,7 +39,7 @@ class DriveWithItsOwnRule final : public ForwardingFileSystem {
     for (char& c : path) c = c == '_' ? '-' : c;
     return path;
   }
-  const testing::TempDrives& drives_;
+  const doubles::TempDrives& drives_;
 };
 
 class LetterCaseEntries : public ::testing::Test {
@@ -66,7 +66,7 @@ class LetterCaseEntries : public ::testing::Test {
     return std::distance(fs::begin(folder), fs::end(folder)) == entries;
   }
 
-  testing::TempDrives drives_;
+  doubles::TempDrives drives_;
   std::unique_ptr<FileSystem> native_;
   std::string detail_;
 };

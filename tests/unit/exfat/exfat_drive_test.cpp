@@ -9,13 +9,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/posix/letter_case_folders.h"
+#include "platform/linux/letter_case_folders.h"
 #include "platform/forwarding_file_system.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/testing/exfat_drive.h"
-#include "platform/testing/held_copies.h"
+#include "platform/linux/linux_file_system.h"
+#include "testing/exfat_drive.h"
+#include "testing/held_copies.h"
 #include "tests/unit/backup/operation_fixture.h"
-#include "tests/unit/platform/posix_test_support.h"
+#include "tests/unit/support.h"
 
 namespace bt {
 namespace {
@@ -24,14 +24,14 @@ namespace fs = std::filesystem;
 
 const char* const kSet = "E:\\20090117_130904";
 
-class ExfatStick : public testing::OperationTest {
+class ExfatStick : public doubles::OperationTest {
  protected:
   void SetUp() override {
     if (!stick_.mounted()) GTEST_SKIP() << "no exFAT stick: " << stick_.skipReason();
     OperationTest::SetUp();
     DriveTable table = drives_.table();
     table.push_back({'E', stick_.hostRoot(), "PENDRIVE"});
-    files_ = MakePosixFileSystem(table, drives_.root());
+    files_ = MakeLinuxFileSystem(table, drives_.root());
   }
   std::string OnStick(const std::string& name) const { return stick_.hostRoot() + "/" + name; }
   static void Write(const std::string& hostPath, const std::string& content) {
@@ -51,7 +51,7 @@ class ExfatStick : public testing::OperationTest {
 
   bool Succeeded() const { return !boxes_.shown.empty() && boxes_.shown.back().title == "Operação concluída"; }
 
-  testing::ExfatDrive stick_;
+  doubles::ExfatDrive stick_;
   std::string failureDetail_;
 };
 
@@ -67,7 +67,7 @@ TEST_F(ExfatStick, ARestoreFromTheStickReplacesTheCapitalisedFilesAndLeavesOneDa
 
   EXPECT_EQ(Failure([](OperationContext& c) { RestoreData(c, kSet, true); }), 0);
 
-  EXPECT_EQ(testing::HostNames(drives_.Host("C:\\Tarvel")).size(), 3u) << "one database, one options file, Fotos";
+  EXPECT_EQ(doubles::HostNames(drives_.Host("C:\\Tarvel")).size(), 3u) << "one database, one options file, Fotos";
   EXPECT_EQ(drives_.ReadFile("C:\\Tarvel\\VENDRIAL.MDB"), "banco do pendrive");
   EXPECT_EQ(drives_.ReadFile("C:\\Tarvel\\TARVEL.INI"), "ini do pendrive");
   EXPECT_TRUE(Succeeded());
@@ -80,7 +80,7 @@ TEST_F(ExfatStick, ARestoreOntoAnInstallationOnTheStickReplacesItsCapitalisedDat
 
   EXPECT_EQ(Failure([](OperationContext& c) { RestoreData(c, "D:\\20090117_130904", false); }), 0);
 
-  EXPECT_EQ(testing::HostNames(OnStick("Tarvel")), std::vector<std::string>{"VENDRIAL.MDB"});
+  EXPECT_EQ(doubles::HostNames(OnStick("Tarvel")), std::vector<std::string>{"VENDRIAL.MDB"});
   std::ifstream in(OnStick("Tarvel/VENDRIAL.MDB"));
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "banco do backup");
 }
@@ -151,7 +151,7 @@ TEST_F(ExfatStick, IsFoundToIgnoreLetterCase) {
   EXPECT_FALSE(FolderKeepsLetterCase(stick_.hostRoot()));
   LetterCaseFolders folders;
   EXPECT_FALSE(folders.KeepsLetterCase(stick_.hostRoot()));
-  EXPECT_TRUE(testing::HostNames(stick_.hostRoot()).empty()) << "the probe left its entry";
+  EXPECT_TRUE(doubles::HostNames(stick_.hostRoot()).empty()) << "the probe left its entry";
 }
 
 // The file system as the operation sees it, whose copies beside the walk
@@ -171,7 +171,7 @@ class CopiesAfterTheWalk final : public ForwardingFileSystem {
   }
 
  private:
-  testing::HeldCopies held_;
+  doubles::HeldCopies held_;
 };
 
 TEST_F(ExfatStick, OnTwoCopyWorkersPhotosWhoseNamesDifferOnlyInCaseStillFailTheBackup) {
@@ -180,7 +180,7 @@ TEST_F(ExfatStick, OnTwoCopyWorkersPhotosWhoseNamesDifferOnlyInCaseStillFailTheB
   drives_.WriteFile("C:\\Tarvel\\Fotos\\B.jpg", "foto B");
   DriveTable table = drives_.table();
   table.push_back({'E', stick_.hostRoot(), "PENDRIVE"});
-  const auto twoWorkers = MakePosixFileSystem(table, drives_.root(), 2);
+  const auto twoWorkers = MakeLinuxFileSystem(table, drives_.root(), 2);
   CopiesAfterTheWalk files(*twoWorkers);
   OperationContext context{files, clock_, boxes_, [this] { return installation_; }};
 

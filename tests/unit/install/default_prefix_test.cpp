@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "install/install_setting.h"
-#include "platform/posix/wine_registry.h"
+#include "platform/linux/wine/wine_registry.h"
 #include "tests/unit/registry/registry_files.h"
 
 namespace bt {

@@ -6,13 +6,13 @@
 #include <gtest/gtest.h>
 
 #include "install/install_setting.h"
-#include "platform/testing/memory_registry.h"
+#include "testing/memory_registry.h"
 
 namespace bt {
 namespace {
 
 using namespace std::string_literals;
-using testing::MemoryRegistry;
+using doubles::MemoryRegistry;
 using Kind = MemoryRegistry::CallKind;
 
 const std::string kKey = "Software\\KESTAL\\Tarvel\\2.0";

@@ -1,8 +1,8 @@
 // Finding another process that writes to a file, as a running Tarvel writes
 // to its database: through a read lease, and through /proc where no lease
 // can be had.
-#include "platform/posix/open_files.h"
-#include "platform/testing/file_holder.h"
+#include "platform/linux/open_files.h"
+#include "testing/file_holder.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -79,9 +79,9 @@ class EveryProbe : public ::testing::TestWithParam<Probe> {};
 
 TEST_P(EveryProbe, SeesAWriterAndAWritableSharedMappingButNotAReader) {
   TempFile written, mapped, read;
-  testing::FileHolder writer(written.path, O_RDWR);
+  doubles::FileHolder writer(written.path, O_RDWR);
   MappingWriter mapper(mapped.path);
-  testing::FileHolder reader(read.path, O_RDONLY);
+  doubles::FileHolder reader(read.path, O_RDONLY);
   OpenFilesMonitor monitor(GetParam());
 
   EXPECT_TRUE(Written(monitor, written.path));
@@ -94,7 +94,7 @@ TEST_P(EveryProbe, AskedAfreshForgetsAWriterThatEndedAndSeesOneThatBegan) {
   OpenFilesMonitor monitor(GetParam());
   EXPECT_FALSE(Written(monitor, file.path));
   {
-    testing::FileHolder writer(file.path, O_WRONLY | O_APPEND);
+    doubles::FileHolder writer(file.path, O_WRONLY | O_APPEND);
     EXPECT_TRUE(Written(monitor, file.path));
   }
   EXPECT_FALSE(Written(monitor, file.path));
@@ -118,7 +118,7 @@ TEST(OpenFilesLease, SeesTheWriterOfAnotherUserThatTheScanCannotRead) {
   TempFile file;
   constexpr uid_t kNobody = 65534;
   ASSERT_EQ(chown(file.path.c_str(), kNobody, kNobody), 0);
-  testing::FileHolder rootWriter(file.path, O_RDWR);
+  doubles::FileHolder rootWriter(file.path, O_RDWR);
 
   const pid_t child = fork();
   if (child == 0) {

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/unit/platform/posix_test_support.h"
+#include "tests/unit/support.h"
 
 namespace bt {
 namespace {
 
-using testing::ThrownNumber;
+using doubles::ThrownNumber;
 using Names = std::vector<std::string>;
 
 TEST(WindowsPath, DriveRootsKeepTheirSeparatorWhenFormatted) {

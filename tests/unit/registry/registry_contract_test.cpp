@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/testing/memory_registry.h"
+#include "testing/memory_registry.h"
 #include "tests/unit/registry/registry_files.h"
 
 namespace bt::test {
@@ -30,7 +30,7 @@ std::unique_ptr<Registry> MakeWine(const TempFolder& folder) {
 }
 
 std::unique_ptr<Registry> MakeMemory(const TempFolder&) {
-  auto registry = std::make_unique<testing::MemoryRegistry>();
+  auto registry = std::make_unique<doubles::MemoryRegistry>();
   registry->SetText(kHkeyLocalMachine, kTarvelKey, "Path", "C:\\Tarvel");
   registry->SetDword(kHkeyLocalMachine, kTarvelKey, "N", 0xFFFFFFFEu);
   registry->SetValue(kHkeyLocalMachine, kTarvelKey, "B", kRegBinary, "\x01\x02\x03");

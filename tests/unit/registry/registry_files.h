@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/posix/wine_registry.h"
+#include "platform/linux/wine/wine_registry.h"
 
 namespace bt::test {
 

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/posix/wine_registry_scan.h"
-#include "platform/posix/wine_registry_value.h"
+#include "platform/linux/wine/wine_registry_scan.h"
+#include "platform/linux/wine/wine_registry_value.h"
 #include "tests/unit/registry/registry_files.h"
 
 namespace bt::test {

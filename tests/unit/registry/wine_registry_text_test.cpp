@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/posix/wine_registry_scan.h"
-#include "platform/posix/wine_registry_text.h"
+#include "platform/linux/wine/wine_registry_scan.h"
+#include "platform/linux/wine/wine_registry_text.h"
 
 namespace bt::wine {
 namespace {

@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/posix/file_copy.h"
+#include "platform/linux/file_copy.h"
 #include "platform/temporary_names.h"
 #include "tests/unit/reliability/installation_snapshot.h"
 
@@ -20,8 +20,8 @@ namespace bt {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::Bytes;
-using testing::ReadHostFile;
+using doubles::Bytes;
+using doubles::ReadHostFile;
 
 void WriteHostFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;

@@ -20,20 +20,20 @@
 #include <vector>
 
 #include "backup/operations.h"
-#include "platform/testing/faulty_file_system.h"
+#include "testing/faulty_file_system.h"
 #include "tests/unit/backup/operation_fixture.h"
 #include "tests/unit/reliability/installation_snapshot.h"
 
 namespace bt {
 namespace {
 
-using testing::CopyStep;
-using testing::FaultyFileSystem;
-using testing::FsOp;
-using testing::RecordedBoxes;
-using testing::StoppedClock;
-using testing::TempDrives;
-using testing::TreeFiles;
+using doubles::CopyStep;
+using doubles::FaultyFileSystem;
+using doubles::FsOp;
+using doubles::RecordedBoxes;
+using doubles::StoppedClock;
+using doubles::TempDrives;
+using doubles::TreeFiles;
 
 const char* const kInstallation = "C:\\Tarvel";
 const char* const kLocation = "D:\\Copias";
@@ -84,10 +84,10 @@ struct Fault {
       if (op == FsOp::GetAttributes) return {number, kErrPathFileAccess};
       return {number};
     }
-    if (hostErrno == testing::kHostNotFound) return {kErrFileNotFound, kErrPathNotFound};
-    if (hostErrno == testing::kHostDiskFull) return {kErrDiskFull};
-    if (hostErrno == testing::kHostAccessDenied) return {kErrPermissionDenied};
-    if (hostErrno == testing::kHostNotReady) return {kErrDiskNotReady};
+    if (hostErrno == doubles::kHostNotFound) return {kErrFileNotFound, kErrPathNotFound};
+    if (hostErrno == doubles::kHostDiskFull) return {kErrDiskFull};
+    if (hostErrno == doubles::kHostAccessDenied) return {kErrPermissionDenied};
+    if (hostErrno == doubles::kHostNotReady) return {kErrDiskNotReady};
     return {};
   }
 };
@@ -142,9 +142,9 @@ class EveryStepFails : public ::testing::Test {
   void MakeScene(TempDrives& drives) {
     drives.AddDrive('C');
     drives.AddDrive('D');
-    testing::WriteInstallation(drives, kInstallation, 1);
+    doubles::WriteInstallation(drives, kInstallation, 1);
     drives.MakeFolder(kLocation);
-    if (operation_ == Operation::kRestore) testing::WriteInstallation(drives, kSet, 2);
+    if (operation_ == Operation::kRestore) doubles::WriteInstallation(drives, kSet, 2);
   }
 
   void Run(FileSystem& files, RecordedBoxes& boxes) {
@@ -177,8 +177,8 @@ class EveryStepFails : public ::testing::Test {
   void RunWith(const Fault& fault) {
     TempDrives drives;
     MakeScene(drives);
-    const TreeFiles installationBefore = testing::ReadTree(drives.Host(kInstallation));
-    const TreeFiles setBefore = testing::ReadTree(drives.Host(kSet));
+    const TreeFiles installationBefore = doubles::ReadTree(drives.Host(kInstallation));
+    const TreeFiles setBefore = doubles::ReadTree(drives.Host(kSet));
     const std::string run = (operation_ == Operation::kBackup ? "backup, " : "restore, ") + fault.Describe();
 
     auto real = drives.MakeFileSystem();
@@ -218,26 +218,26 @@ class EveryStepFails : public ::testing::Test {
                   title == "Cópia de segurança incompleta")
           << run << ": unexpected box " << title;
     }
-    const TreeFiles installationNow = testing::ReadTree(drives.Host(kInstallation));
-    const TreeFiles setNow = testing::ReadTree(drives.Host(kSet));
+    const TreeFiles installationNow = doubles::ReadTree(drives.Host(kInstallation));
+    const TreeFiles setNow = doubles::ReadTree(drives.Host(kSet));
     if (operation_ == Operation::kBackup) {
-      EXPECT_EQ(testing::TreeDifference(installationBefore, installationNow), "") << run << ": a backup changed the installation";
-      const TreeFiles expected = testing::ExpectedSet(installationBefore);
-      testing::ExpectEachFileWholeOldOrNew({}, expected, setNow, run);
+      EXPECT_EQ(doubles::TreeDifference(installationBefore, installationNow), "") << run << ": a backup changed the installation";
+      const TreeFiles expected = doubles::ExpectedSet(installationBefore);
+      doubles::ExpectEachFileWholeOldOrNew({}, expected, setNow, run);
       if (succeeded) {
-        EXPECT_EQ(testing::TreeDifference(expected, setNow), "") << run << ": a backup reported done is incomplete";
+        EXPECT_EQ(doubles::TreeDifference(expected, setNow), "") << run << ": a backup reported done is incomplete";
       }
     } else {
-      EXPECT_EQ(testing::TreeDifference(setBefore, setNow), "") << run << ": a restore changed the backup set";
-      const TreeFiles incoming = testing::ExpectedSet(setBefore);
-      testing::ExpectEachFileWholeOldOrNew(installationBefore, incoming, installationNow, run);
+      EXPECT_EQ(doubles::TreeDifference(setBefore, setNow), "") << run << ": a restore changed the backup set";
+      const TreeFiles incoming = doubles::ExpectedSet(setBefore);
+      doubles::ExpectEachFileWholeOldOrNew(installationBefore, incoming, installationNow, run);
       if (succeeded) {
         TreeFiles expected = installationBefore;
         for (const auto& [path, bytes] : incoming) expected[path] = bytes;
-        EXPECT_EQ(testing::TreeDifference(expected, installationNow), "") << run << ": a restore reported done is incomplete";
+        EXPECT_EQ(doubles::TreeDifference(expected, installationNow), "") << run << ": a restore reported done is incomplete";
       }
     }
-    const auto leftovers = testing::TemporaryFilesBelow(drives.root());
+    const auto leftovers = doubles::TemporaryFilesBelow(drives.root());
     EXPECT_TRUE(leftovers.empty()) << run << ": left " << leftovers.front();
   }
 
@@ -259,8 +259,8 @@ class EveryStepFails : public ::testing::Test {
   // Every call and every step of a clean run fails in turn, with each kind.
   void FailEveryPoint() {
     const int callNumbers[] = {kErrDiskFull, kErrPermissionDenied, kErrPathNotFound, kErrDiskNotReady};
-    const int hostErrnos[] = {testing::kHostDiskFull, testing::kHostAccessDenied, testing::kHostNotFound,
-                              testing::kHostNotReady};
+    const int hostErrnos[] = {doubles::kHostDiskFull, doubles::kHostAccessDenied, doubles::kHostNotFound,
+                              doubles::kHostNotReady};
     for (const bool readWrite : kByteMovers) {
       const Counts counts = CountCalls(readWrite);
       for (const bool persistent : {false, true}) {
@@ -296,7 +296,7 @@ class EveryStepFails : public ::testing::Test {
       }
       Fault shortWrite;
       shortWrite.where = Fault::Where::kShortWrite;
-      shortWrite.hostErrno = testing::kHostDiskFull;
+      shortWrite.hostErrno = doubles::kHostDiskFull;
       shortWrite.readWrite = readWrite;
       for (shortWrite.nth = 1; shortWrite.nth <= counts.steps[static_cast<int>(CopyStep::Write)]; ++shortWrite.nth) {
         RunWith(shortWrite);

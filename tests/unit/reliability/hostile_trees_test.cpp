@@ -20,9 +20,9 @@
 #include <string>
 
 #include "backup/operations.h"
-#include "platform/testing/faulty_file_system.h"
-#include "platform/testing/file_holder.h"
-#include "platform/testing/host_conditions.h"
+#include "testing/faulty_file_system.h"
+#include "testing/file_holder.h"
+#include "testing/host_conditions.h"
 #include "tests/unit/backup/operation_fixture.h"
 #include "tests/unit/reliability/installation_snapshot.h"
 
@@ -30,11 +30,11 @@ namespace bt {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadTree;
-using testing::RecordedBoxes;
-using testing::StoppedClock;
-using testing::TempDrives;
-using testing::TreeFiles;
+using doubles::ReadTree;
+using doubles::RecordedBoxes;
+using doubles::StoppedClock;
+using doubles::TempDrives;
+using doubles::TreeFiles;
 
 const char* const kSet = "D:\\20090117_130904";
 
@@ -44,7 +44,7 @@ class HostileTree {
   HostileTree() {
     drives.AddDrive('C');
     drives.AddDrive('D');
-    testing::WriteInstallation(drives, "C:\\Tarvel", 1);
+    doubles::WriteInstallation(drives, "C:\\Tarvel", 1);
     files = drives.MakeFileSystem();
   }
   std::string Host(const std::string& windows) const { return drives.Host(windows); }
@@ -88,7 +88,7 @@ TEST(HostileTrees, LinksGoingRoundInsideThePhotosAreBackedUpOnceWithoutGoingRoun
   EXPECT_EQ(tree.Backup(), 0);
   EXPECT_TRUE(tree.Succeeded());
   const TreeFiles set = ReadTree(tree.Host(kSet));
-  EXPECT_EQ(testing::TreeDifference(testing::ExpectedSet(ReadTree(tree.Host("C:\\Tarvel"))), set), "");
+  EXPECT_EQ(doubles::TreeDifference(doubles::ExpectedSet(ReadTree(tree.Host("C:\\Tarvel"))), set), "");
 }
 
 TEST(HostileTrees, ALinkOutOfThePhotoTreeIsBackedUpAsThePhotosItLeadsTo) {
@@ -134,7 +134,7 @@ TEST(HostileTrees, NamesWindowsCannotHoldComeBackByteForByteThroughABackupAndARe
   EXPECT_TRUE(tree.Succeeded());
 
   // All but the "Thumbs.db" a backup leaves out.
-  EXPECT_EQ(testing::TreeDifference(testing::ExpectedSet(before), ReadTree(tree.Host("C:\\Tarvel"))), "");
+  EXPECT_EQ(doubles::TreeDifference(doubles::ExpectedSet(before), ReadTree(tree.Host("C:\\Tarvel"))), "");
 }
 
 TEST(HostileTrees, APathBeyondTheHostsLimitIsAFailureNamingItNotACrash) {
@@ -150,12 +150,12 @@ TEST(HostileTrees, APathBeyondTheHostsLimitIsAFailureNamingItNotACrash) {
   const int number = tree.Backup(location);
   EXPECT_TRUE(number == kErrPathFileAccess || number == kErrPathNotFound) << number;
   EXPECT_FALSE(tree.Succeeded());
-  EXPECT_EQ(testing::TreeDifference(installation, ReadTree(tree.Host("C:\\Tarvel"))), "");
-  EXPECT_TRUE(testing::TemporaryFilesBelow(tree.drives.root()).empty());
+  EXPECT_EQ(doubles::TreeDifference(installation, ReadTree(tree.Host("C:\\Tarvel"))), "");
+  EXPECT_TRUE(doubles::TemporaryFilesBelow(tree.drives.root()).empty());
 }
 
 TEST(HostileTrees, APhotoFolderThatMayNotBeReadStopsTheBackupWithPermissionDenied) {
-  testing::OrdinaryUser user;
+  doubles::OrdinaryUser user;
   HostileTree tree;
   ::chmod(tree.Host("C:\\Tarvel\\Fotos\\2010").c_str(), 0);
 
@@ -164,26 +164,26 @@ TEST(HostileTrees, APhotoFolderThatMayNotBeReadStopsTheBackupWithPermissionDenie
 }
 
 TEST(HostileTrees, ARestoreIntoAnInstallationThatMayNotBeWrittenReplacesNothing) {
-  testing::OrdinaryUser user;
+  doubles::OrdinaryUser user;
   HostileTree tree;
-  testing::WriteInstallation(tree.drives, kSet, 2);
+  doubles::WriteInstallation(tree.drives, kSet, 2);
   const TreeFiles before = ReadTree(tree.Host("C:\\Tarvel"));
   ::chmod(tree.Host("C:\\Tarvel").c_str(), 0555);
 
   EXPECT_EQ(tree.Restore(), kErrPermissionDenied);
-  EXPECT_EQ(testing::TreeDifference(before, ReadTree(tree.Host("C:\\Tarvel"))), "");
+  EXPECT_EQ(doubles::TreeDifference(before, ReadTree(tree.Host("C:\\Tarvel"))), "");
   ::chmod(tree.Host("C:\\Tarvel").c_str(), 0755);
-  EXPECT_TRUE(testing::TemporaryFilesBelow(tree.drives.root()).empty());
+  EXPECT_TRUE(doubles::TemporaryFilesBelow(tree.drives.root()).empty());
 }
 
 TEST(HostileTrees, ARestoreWhileTarvelWritesItsDatabaseIsRefusedAndReplacesNothing) {
   HostileTree tree;
-  testing::WriteInstallation(tree.drives, kSet, 2);
+  doubles::WriteInstallation(tree.drives, kSet, 2);
   const TreeFiles before = ReadTree(tree.Host("C:\\Tarvel"));
-  testing::FileHolder tarvel(tree.Host("C:\\Tarvel\\vendrial.mdb"), O_RDWR);
+  doubles::FileHolder tarvel(tree.Host("C:\\Tarvel\\vendrial.mdb"), O_RDWR);
 
   EXPECT_EQ(tree.Restore(), kErrPermissionDenied);
-  EXPECT_EQ(testing::TreeDifference(before, ReadTree(tree.Host("C:\\Tarvel"))), "");
+  EXPECT_EQ(doubles::TreeDifference(before, ReadTree(tree.Host("C:\\Tarvel"))), "");
 }
 
 // The backup onto a disk too small for the database: 61, no half copy, the
@@ -196,7 +196,7 @@ int BackupOntoASmallDisk(HostileTree& tree, bool& halfCopy) {
   }
   const int number = tree.Backup();
   halfCopy = fs::exists(tree.Host("D:\\20090117_130904\\vendrial.mdb")) ||
-             !testing::TemporaryFilesBelow(tree.Host("D:\\")).empty();
+             !doubles::TemporaryFilesBelow(tree.Host("D:\\")).empty();
   return number;
 }
 
@@ -216,7 +216,7 @@ TEST(HostileTrees, ABackupOntoAFullDiskFailsWithDiskFullAndLeavesNoHalfCopy) {
   ASSERT_TRUE(WIFEXITED(status));
   if (WEXITSTATUS(status) == 77) {
     // No mount here: the disk fills up half-way through the database.
-    testing::FaultyFileSystem full(*tree.files);
+    doubles::FaultyFileSystem full(*tree.files);
     full.ForceReadWrite();
     full.ShortWriteOn(2);
     EXPECT_EQ(tree.Backup("D:\\", &full), kErrDiskFull);
@@ -224,8 +224,8 @@ TEST(HostileTrees, ABackupOntoAFullDiskFailsWithDiskFullAndLeavesNoHalfCopy) {
   } else {
     EXPECT_EQ(WEXITSTATUS(status), 0) << (WEXITSTATUS(status) == 1 ? "a half copy was left" : "not a disk-full failure");
   }
-  EXPECT_EQ(testing::TreeDifference(installation, ReadTree(tree.Host("C:\\Tarvel"))), "");
-  EXPECT_TRUE(testing::TemporaryFilesBelow(tree.drives.root()).empty());
+  EXPECT_EQ(doubles::TreeDifference(installation, ReadTree(tree.Host("C:\\Tarvel"))), "");
+  EXPECT_TRUE(doubles::TemporaryFilesBelow(tree.drives.root()).empty());
 }
 
 }  // namespace

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "platform/temporary_names.h"
-#include "platform/testing/temp_drives.h"
+#include "testing/temp_drives.h"
 
-namespace bt::testing {
+namespace bt::doubles {
 
 // Every plain file below a host folder, by its path relative to it, with its
 // bytes. Links are not followed.
@@ -131,4 +131,4 @@ inline void ExpectEachFileWholeOldOrNew(const TreeFiles& before, const TreeFiles
   }
 }
 
-}  // namespace bt::testing
+}  // namespace bt::doubles

@@ -1,0 +1,38 @@
+// The host calls that move a file's bytes, put it in place and flush it,
+// reached through one table at the bottom of the Linux layer, so that a test
+// can make any one of them fail or misbehave: the copy, its temporary file
+// and the flush before success all call through it.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+
+namespace bt {
+
+// The defaults are the plain system calls.
+struct HostCopyCalls {
+  int (*open)(const char* path, int flags, mode_t mode);
+  ssize_t (*read)(int fd, void* buffer, std::size_t size);
+  ssize_t (*write)(int fd, const void* buffer, std::size_t size);
+  // Returns 0 on success, -1 with errno (EOPNOTSUPP where it cannot clone).
+  int (*clone)(int in, int out);
+  ssize_t (*copyFileRange)(int in, int out, std::size_t size);
+  int (*fsync)(int fd);
+  int (*rename)(const char* from, const char* to);
+  // The same, but failing with EEXIST when `to` exists (and EINVAL where
+  // the file system cannot tell).
+  int (*renameNoReplace)(const char* from, const char* to);
+  int (*close)(int fd);
+  // Gives the open unnamed file fd (O_TMPFILE) the name `to`; fails with
+  // EEXIST when the name exists.
+  int (*link)(int fd, const char* to);
+  // Flushes the whole file system that holds fd (the flush before success).
+  int (*syncfs)(int fd);
+};
+
+// The table in use; a test replaces entries and puts them back.
+HostCopyCalls& CopyCalls();
+const HostCopyCalls& RealCopyCalls();
+
+}  // namespace bt

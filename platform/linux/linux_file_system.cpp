@@ -1,0 +1,607 @@
+// The FileSystem over a drive table. Sections: failures for the user;
+// locating a Windows path on the host; the operations on one path; copying;
+// listing; the drives.
+#include "platform/linux/linux_file_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <thread>
+#include <unordered_map>
+
+#include "platform/linux/copy_pool.h"
+#include "platform/linux/destination_names.h"
+#include "platform/linux/dos_attributes.h"
+#include "platform/linux/file_copy.h"
+#include "platform/linux/folder_identity.h"
+#include "platform/linux/folder_lock.h"
+#include "platform/linux/folder_listing.h"
+#include "platform/linux/host_errors.h"
+#include "platform/linux/host_path_resolver.h"
+#include "platform/linux/letter_case_folders.h"
+#include "platform/windows_path.h"
+#include "platform/linux/working_folder.h"
+
+namespace bt {
+namespace {
+
+// --- Failures for the user -------------------------------------------------
+
+// What was being done, in the user's words and with Windows paths only; the
+// host's own account stays in the host detail.
+std::string Quoted(const std::string& windowsPath) { return "\"" + windowsPath + "\""; }
+
+// The failure told as "<action>" or "<action>: <reason>", where the reason is
+// what the layers below said in Portuguese, if anything.
+AppError During(const std::string& action, const AppError& error) {
+  return error.WithDetail(error.detail().empty() ? action : action + ": " + error.detail());
+}
+
+// --- Locating a Windows path on the host -----------------------------------
+
+// A Windows path found on the host.
+struct Located {
+  const DriveMapping* drive = nullptr;
+  WindowsPath windows;
+  HostPath host;
+};
+
+std::string CurrentWorkingFolder() {
+  std::string buffer(4096, '\0');
+  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return "/";
+    buffer.resize(buffer.size() * 2);
+  }
+  return buffer.c_str();
+}
+
+// The folder part of a Windows path text.
+std::string WindowsFolderOf(const std::string& path) {
+  const auto separator = path.find_last_of("\\/");
+  return separator == std::string::npos ? path : path.substr(0, separator);
+}
+
+AppError DriveNotReady(const DriveMapping& drive) {
+  const std::string letter{drive.letter, ':'};
+  return AppError(kErrDiskNotReady, "a unidade " + letter + " não está pronta",
+                  "drive " + letter + " \"" + drive.hostRoot + "\" is missing or cannot be read");
+}
+
+// A drive opens when its host folder is a folder this process may read.
+bool DriveReady(const DriveMapping& drive) {
+  struct stat st {};
+  return ::stat(drive.hostRoot.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+         ::access(drive.hostRoot.c_str(), R_OK | X_OK) == 0;
+}
+
+// A failure of a copy between drives that have stopped opening since is
+// reported as that.
+AppError AsDriveNotReady(const DriveMapping* const (&drives)[2], const AppError& error) {
+  for (const DriveMapping* drive : drives) {
+    if (drive != nullptr && !DriveReady(*drive)) return DriveNotReady(*drive);
+  }
+  return error;
+}
+
+// A failure on a drive that has stopped opening since (a disk taken out
+// during the call) is reported as that.
+[[noreturn]] void Fail(const DriveMapping* drive, const AppError& error) {
+  if (drive != nullptr && !DriveReady(*drive)) throw DriveNotReady(*drive);
+  throw error;
+}
+
+// With a trailing "/" when the text named a folder, so that the host
+// refuses a file there.
+std::string FolderOnlyHostPath(const Located& at) {
+  if (at.windows.folderOnly && !at.windows.names.empty()) return at.host.path + '/';
+  return at.host.path;
+}
+
+// Where an open listing reads: the folder as the caller wrote it ("C:\A\",
+// to which entry names are appended) and on the host.
+struct OpenListingInfo {
+  const DriveMapping* drive = nullptr;
+  std::string windowsFolder;
+  std::string hostFolder;
+};
+
+class LinuxFileSystem final : public FileSystem {
+ public:
+  LinuxFileSystem(DriveTable drives, std::string workingFolder, int copyWorkers)
+      : drives_(std::move(drives)), pool_(copyWorkers) {
+    if (workingFolder.empty()) workingFolder = CurrentWorkingFolder();
+    if (auto path = WindowsPathOfHostFolder(drives_, workingFolder)) current_[path->drive] = *path;
+  }
+
+  // --- The operations on one path ------------------------------------------
+
+  std::uint32_t GetAttributes(const std::string& path) override {
+    try {
+      const Located at = Locate(path);
+      struct stat st {};
+      const std::string& host = at.host.path;
+      if (::lstat(host.c_str(), &st) != 0) Fail(at.drive, HostError(errno, "examine", host));
+      std::uint32_t link = 0;
+      if (S_ISLNK(st.st_mode)) {
+        // What the link leads to, marked as a link, as Windows shows one.
+        link = kAttrReparsePoint;
+        if (::stat(host.c_str(), &st) != 0) {
+          if (at.windows.folderOnly) Fail(at.drive, HostError(errno, "examine", host));
+          return kAttrReparsePoint | kAttrArchive;
+        }
+      }
+      // A text ending in "\" names a folder only.
+      if (at.windows.folderOnly && !S_ISDIR(st.st_mode)) {
+        Fail(at.drive, HostError(ENOTDIR, "examine", FolderOnlyHostPath(at)));
+      }
+      return DosAttributes(at.host.path, at.host.name, st) | link;
+    } catch (const AppError& error) {
+      throw During("Ao examinar " + Quoted(path), error);
+    }
+  }
+
+  bool OrdinaryFileExists(const std::string& path) override {
+    try {
+      const Located at = Locate(path);
+      struct stat st {};
+      if (at.windows.folderOnly || ::stat(at.host.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return false;
+      }
+      return (DosAttributes(at.host.path, at.host.name, st) & (kAttrHidden | kAttrSystem)) == 0;
+    } catch (...) {
+      return false;
+    }
+  }
+
+  void CreateFolder(const std::string& path) override {
+    try {
+      const Located at = Locate(path);
+      if (at.windows.names.empty()) {
+        throw AppError(kErrPathFileAccess, "a pasta raiz de uma unidade sempre existe",
+                       "\"" + at.host.path + "\" is a drive's root folder");
+      }
+      const FolderNameCache::Change change =
+          resolver_.cache().BeginChange(at.host.folder, at.host.folderMatched);
+      if (::mkdir(at.host.path.c_str(), 0777) != 0) {
+        const int error = errno;
+        // EEXIST is 58 elsewhere; creating a folder that exists is 75, as
+        // MkDir reports it. A missing parent is always a missing path.
+        const int number = error == EEXIST ? kErrPathFileAccess : ErrorNumberOf(error, kErrPathNotFound);
+        Fail(at.drive, HostErrorNumbered(number, error, "create the folder", at.host.path));
+      }
+      resolver_.cache().EndChange(change, at.host.name);
+      resolver_.cache().Created(at.host.path);
+      // A folder made here a moment ago is on its parent's file system (no
+      // mount point can be on it yet): a tree of new folders is not looked
+      // at again from "/" for each.
+      dev_t device = 0;
+      const auto known = createdOn_.find(at.host.folder);
+      struct stat st {};
+      if (known != createdOn_.end()) {
+        device = known->second;
+      } else if (::stat(at.host.folder.c_str(), &st) == 0) {
+        device = st.st_dev;
+      } else {
+        return;
+      }
+      methods_.written.Note(device, at.host.folder, WindowsFolderOf(path));
+      if (createdOn_.size() >= 4096) createdOn_.clear();
+      createdOn_[at.host.path] = device;
+    } catch (const AppError& error) {
+      throw During("Ao criar a pasta " + Quoted(path), error);
+    }
+  }
+
+  void RemoveFile(const std::string& path) override {
+    try {
+      const Located at = Locate(path);
+      if (at.windows.names.empty() || at.windows.folderOnly) {
+        throw AppError(kErrPathFileAccess, "o caminho não é um nome de arquivo",
+                       "\"" + at.host.path + "\" is not a file name");
+      }
+      struct stat st {};
+      if (::lstat(at.host.path.c_str(), &st) != 0) Fail(at.drive, HostError(errno, "examine", at.host.path));
+      if (S_ISDIR(st.st_mode)) {
+        throw HostErrorNumbered(kErrPathFileAccess, EISDIR, "remove", at.host.path).WithDetail("é uma pasta");
+      }
+      if (::unlink(at.host.path.c_str()) != 0) Fail(at.drive, HostError(errno, "remove", at.host.path));
+      resolver_.cache().Forget(at.host.folder);
+    } catch (const AppError& error) {
+      throw During("Ao remover " + Quoted(path), error);
+    }
+  }
+
+  void RemoveEmptyFolder(const std::string& path) override {
+    try {
+      const Located at = Locate(path);
+      if (at.windows.names.empty()) {
+        throw AppError(kErrPathFileAccess, "a pasta raiz de uma unidade não pode ser removida",
+                       "\"" + at.host.path + "\" is a drive's root folder");
+      }
+      struct stat st {};
+      if (::lstat(at.host.path.c_str(), &st) != 0) {
+        Fail(at.drive, HostErrorNumbered(ErrorNumberOf(errno, kErrPathNotFound), errno, "examine", at.host.path));
+      }
+      if (!S_ISDIR(st.st_mode)) {
+        throw HostErrorNumbered(kErrPathFileAccess, ENOTDIR, "remove the folder", at.host.path)
+            .WithDetail("não é uma pasta");
+      }
+      if (::rmdir(at.host.path.c_str()) != 0) {
+        const int error = errno;
+        // A folder that still holds something stays, whoever put it there.
+        const int number = (error == ENOTEMPTY || error == EEXIST) ? kErrPathFileAccess
+                                                                    : ErrorNumberOf(error, kErrPathNotFound);
+        Fail(at.drive, HostErrorNumbered(number, error, "remove the folder", at.host.path));
+      }
+      createdOn_.erase(at.host.path);
+      resolver_.cache().Forget(at.host.path);
+      resolver_.cache().Forget(at.host.folder);
+    } catch (const AppError& error) {
+      throw During("Ao remover a pasta " + Quoted(path), error);
+    }
+  }
+
+  // --- Copying ---------------------------------------------------------------
+
+  using FileSystem::CopyWholeFile;
+  void CopyWholeFile(const std::string& source, const std::string& destination, Durability durability,
+                     DestinationLinks links) override {
+    const DriveMapping* drives[2] = {};
+    const std::string action = "Ao copiar " + Quoted(source) + " para " + Quoted(destination);
+    // A copy of the past that failed is reported first: it came earlier.
+    Pooled([&] { pool_.ThrowKnownFailure(); });
+    std::function<void()> background;
+    try {
+      DosAttribValue sourceDosAttrib;
+      const Located from = LocateSource(source, &sourceDosAttrib);
+      drives[0] = from.drive;
+      Located to = Locate(destination);
+      drives[1] = to.drive;
+      if (to.windows.names.empty() || to.windows.folderOnly) {
+        throw AppError(kErrPathFileAccess, "o destino não é um nome de arquivo",
+                       "\"" + to.host.path + "\" is not a file name");
+      }
+      SettleName(from, to);
+      const FolderNameCache::Change change =
+          resolver_.cache().BeginChange(to.host.folder, to.host.folderMatched);
+      // No EndChange on failure: nothing was added, and the temporary file
+      // came and went, so the folder's list is read again when next needed.
+      CopyRequest request{from.host.path, to.host.path, durability == Durability::kNow,
+                          links == DestinationLinks::kFollow, std::move(sourceDosAttrib), !to.host.exists};
+      if (InBackground(durability, to)) {
+        // The name is the copy's from now: a failure forgets every name.
+        resolver_.cache().EndChange(change, to.host.name);
+        background = [this, request = std::move(request), windowsFolder = WindowsFolderOf(destination), action,
+                      drives] {
+          try {
+            const CopiedFile copied = CopyHostFile(request, methods_);
+            methods_.written.Note(copied.device, copied.folder, windowsFolder);
+          } catch (const AppError& error) {
+            throw During(action, AsDriveNotReady(drives, error));
+          }
+        };
+      } else {
+        const CopiedFile copied = CopyHostFile(request, methods_);
+        methods_.written.Note(copied.device, copied.folder, WindowsFolderOf(destination));
+        if (!copied.replaced && NameMayBeAltered(to.host.name)) RequireExactName(to);
+        resolver_.cache().EndChange(change, to.host.name);
+        return;
+      }
+    } catch (const AppError& error) {
+      throw During(action, AsDriveNotReady(drives, error));
+    }
+    // Outside the above: what Submit throws is an earlier copy's failure,
+    // told already.
+    Pooled([&] { pool_.Submit(std::move(background)); });
+  }
+
+  void FlushWrites() override {
+    // What the operation made, it has finished with; the next may find
+    // other drives mounted in the same places.
+    createdOn_.clear();
+    letterCase_.Forget();
+    try {
+      FinishCopies();
+    } catch (...) {
+      // What was written before the failure is flushed all the same.
+      try {
+        methods_.written.Flush();
+      } catch (...) {
+      }
+      throw;
+    }
+    methods_.written.Flush();
+  }
+
+  void FinishCopies() override {
+    Pooled([&] { pool_.Finish(); });
+  }
+
+  bool LiesWithin(const std::string& path, const std::string& folder) override {
+    try {
+      const Located inner = Locate(path);
+      const Located outer = Locate(folder);
+      return HostFolderLiesWithin(inner.host.path, outer.host.path);
+    } catch (const AppError&) {
+      return false;
+    }
+  }
+
+  bool KeepsLetterCase(const std::string& folder) override {
+    try {
+      const Located at = Locate(folder);
+      return letterCase_.KeepsLetterCase(at.host.path);
+    } catch (const AppError&) {
+      return false;
+    }
+  }
+
+  std::unique_ptr<OperationLock> LockForOperation(const std::string& folder,
+                                                  std::chrono::milliseconds wait) override {
+    std::string host;
+    try {
+      host = Locate(folder).host.path;
+    } catch (const AppError&) {
+      return std::make_unique<OperationLock>();  // no such drive: the operation says so itself
+    }
+    return LockHostFolder(host, wait);
+  }
+
+  // --- Listing -------------------------------------------------------------
+
+  FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override;
+  int FindNextFileA(FindHandle handle, FindData* record) override;
+  void FindClose(FindHandle handle) override { listings_.erase(handle); }
+  std::optional<AppError> LastFindFailure() const override { return lastFindFailure_; }
+
+  // --- The drives ------------------------------------------------------------
+
+  std::vector<DriveInfo> Drives() override {
+    std::vector<DriveInfo> drives;
+    for (const DriveMapping& drive : drives_) drives.push_back({drive.letter, drive.label});
+    return drives;
+  }
+
+  std::string CurrentFolder(char driveLetter) override {
+    const DriveMapping* drive = DriveOf(driveLetter);
+    if (drive == nullptr) {
+      const std::string letter{driveLetter, ':'};
+      throw AppError(kErrDeviceUnavailable, "a unidade " + letter + " não existe", "no drive " + letter);
+    }
+    if (!DriveReady(*drive)) throw DriveNotReady(*drive);
+    return CurrentFolderText(drive->letter);
+  }
+
+ private:
+  const DriveMapping* DriveOf(char letter) const {
+    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+    for (const DriveMapping& drive : drives_) {
+      if (drive.letter == letter) return &drive;
+    }
+    return nullptr;
+  }
+
+  // A drive found ready is taken as ready for a moment without looking
+  // again: a tree copy asks for every file. A drive gone meanwhile still
+  // shows, as the failure of the call is checked again (Fail).
+  void RequireDriveReady(const DriveMapping& drive) {
+    const auto now = std::chrono::steady_clock::now();
+    auto& until = readyUntil_[drive.letter];
+    if (now < until) return;
+    if (!DriveReady(drive)) throw DriveNotReady(drive);
+    until = now + std::chrono::seconds(1);
+  }
+
+  // The current folder; the root again once the folder has gone.
+  std::string CurrentFolderText(char letter) {
+    const auto it = current_.find(letter);
+    if (it == current_.end()) return std::string{letter, ':', '\\'};
+    try {
+      const Located at = Locate(FormatWindowsPath(it->second), false);
+      struct stat st {};
+      if (::stat(at.host.path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return FormatWindowsPath(it->second);
+    } catch (const AppError&) {
+    }
+    return std::string{letter, ':', '\\'};
+  }
+
+  Located Locate(const std::string& path, bool relativeAllowed = true) {
+    Located at;
+    const CurrentFolderOf current = [this](char letter) { return CurrentFolderText(letter); };
+    at.windows = ParseWindowsPath(path, relativeAllowed ? current : CurrentFolderOf{});
+    at.drive = DriveOf(at.windows.drive);
+    if (at.drive == nullptr) {
+      const std::string letter{at.windows.drive, ':'};
+      throw AppError(kErrPathNotFound, "a unidade " + letter + " não existe", "no drive " + letter);
+    }
+    RequireDriveReady(*at.drive);
+    at.host = resolver_.Resolve(at.drive->hostRoot, at.windows.names);
+    return at;
+  }
+
+  // Copies of a tree's files run beside the next ones, where the name they
+  // take is sure to be theirs: on a drive that tells letter case apart, so
+  // that two names differing only in case cannot meet in one file (on a
+  // drive that does not, the name checks need each copy done before the
+  // next), and for a name no drive alters.
+  bool InBackground(Durability durability, const Located& to) {
+    if (!pool_.background() || durability != Durability::kAtFlush || NameMayBeAltered(to.host.name)) return false;
+    return letterCase_.KeepsLetterCase(to.host.folder);
+  }
+
+  // Runs a call on the pool; a failure of a copy made in the background
+  // leaves the names the cache took for its copies in doubt.
+  template <typename Call>
+  void Pooled(Call&& call) {
+    try {
+      call();
+    } catch (...) {
+      resolver_.cache().ForgetAll();
+      throw;
+    }
+  }
+
+  // The source of a tree copy is, as a rule, an entry one of the last two
+  // listings delivered a moment ago (the copy lists a folder, and may list
+  // its destination, before it copies the folder's files): where it is on
+  // the host and its user.DOSATTRIB are known.
+  Located LocateSource(const std::string& source, DosAttribValue* dosAttrib) {
+    const ListedEntry* listed = nullptr;
+    for (const auto& entries : listed_) {
+      const auto found = entries.find(source);
+      if (found != entries.end()) {
+        listed = &found->second;
+        break;
+      }
+    }
+    if (listed == nullptr) return Locate(source);
+    RequireDriveReady(*listed->drive);
+    Located at;
+    at.drive = listed->drive;
+    at.host.folder = listed->hostFolder;
+    at.host.name = listed->hostName;
+    at.host.path = JoinHostPath(at.host.folder, at.host.name);
+    at.host.exists = true;
+    *dosAttrib = listed->dosAttrib;
+    return at;
+  }
+
+  // Notes the entry a listing just delivered.
+  void NoteListed(const OpenListingInfo& listing, const FindData& record, const FolderListing& folder) {
+    listed_[0][listing.windowsFolder + record.cFileName] =
+        ListedEntry{listing.drive, listing.hostFolder, folder.hostName(), folder.dosAttrib()};
+  }
+
+  // A new listing makes the older of the last two forgotten.
+  void StartNoting() {
+    listed_[1] = std::move(listed_[0]);
+    listed_[0].clear();
+  }
+
+  // Which entry the copy takes: see destination_names.h.
+  void SettleName(const Located& from, Located& to) {
+    const std::string name = SettleDestinationName(resolver_.cache(), from.host, to.host);
+    if (name == to.host.name) return;
+    to.host.name = name;
+    to.host.givenName.clear();
+    to.host.path = JoinHostPath(to.host.folder, name);
+    to.host.exists = false;
+  }
+
+  // A new file whose name the drive may store under another form: if it did,
+  // the copy is taken back (it may not stand under a name nobody asked for)
+  // and refused.
+  void RequireExactName(const Located& to) {
+    if (ListedExactly(resolver_.cache(), to.host.folder, to.host.name)) return;
+    ::unlink(to.host.path.c_str());
+    throw AppError(kErrPathFileAccess, "a unidade de destino não aceita o nome \"" + to.windows.names.back() + "\"",
+                   "\"" + to.host.path + "\" was stored under another name");
+  }
+
+  DriveTable drives_;
+  LetterCaseFolders letterCase_;
+  std::map<std::string, dev_t> createdOn_;  // folders made here, and their file system
+  std::map<char, WindowsPath> current_;
+  std::map<char, std::chrono::steady_clock::time_point> readyUntil_;
+  HostPathResolver resolver_;
+  CopyMethods methods_;
+  struct OpenListing {
+    std::unique_ptr<FolderListing> listing;
+    OpenListingInfo info;
+  };
+  std::map<FindHandle, OpenListing> listings_;
+  struct ListedEntry {
+    const DriveMapping* drive = nullptr;
+    std::string hostFolder;
+    std::string hostName;
+    DosAttribValue dosAttrib;
+  };
+  // By Windows path: the entries of the listing started last, and of the one before.
+  std::unordered_map<std::string, ListedEntry> listed_[2];
+  FindHandle nextHandle_ = 1;
+  std::optional<AppError> lastFindFailure_;
+  // Last, so that it goes first: copies still queued when the file system
+  // is destroyed run to their end while the members they use are alive.
+  CopyPool pool_;
+};
+
+// --- Listing ----------------------------------------------------------------
+
+FindHandle LinuxFileSystem::FindFirstFileA(const std::string& pattern, FindData* record) {
+  lastFindFailure_.reset();
+  StartNoting();
+  const ListingPattern split = SplitListingPattern(pattern);
+  const std::string& folder = split.folder;
+  const std::string& name = split.name;
+  const bool everything = split.everything;
+  if (folder.empty()) {
+    lastFindFailure_ = AppError(kErrPathNotFound, "Ao listar " + Quoted(pattern) + ": não é um caminho completo",
+                                "\"" + pattern + "\" is not a full path with a drive letter");
+    return kInvalidHandle;
+  }
+  if (!everything && !split.plain) {
+    throw AppError(kErrInvalidCall, "Ao listar " + Quoted(pattern) + ": só \"*\", \"*.*\" e nomes simples",
+                   "\"" + pattern + "\": only \"*\", \"*.*\" and plain names are listed");
+  }
+
+  std::unique_ptr<FolderListing> listing;
+  OpenListingInfo info;
+  try {
+    const Located at = Locate(folder);
+    info = OpenListingInfo{at.drive, folder, at.host.path};
+    try {
+      if (everything) {
+        listing = FolderListing::All(at.host.path);
+      } else {
+        const HostPath entry = resolver_.Resolve(at.host.path, {name});
+        listing = FolderListing::One(at.host.path, entry.name);
+      }
+    } catch (const AppError& error) {
+      Fail(at.drive, error);
+    }
+    if (!listing->Next(record)) return kInvalidHandle;  // the folder exists; nothing matched
+  } catch (const AppError& error) {
+    lastFindFailure_ = During("Ao listar a pasta " + Quoted(folder), error);
+    return kInvalidHandle;
+  }
+  NoteListed(info, *record, *listing);
+  const FindHandle handle = nextHandle_++;
+  listings_.emplace(handle, OpenListing{std::move(listing), std::move(info)});
+  return handle;
+}
+
+int LinuxFileSystem::FindNextFileA(FindHandle handle, FindData* record) {
+  const auto it = listings_.find(handle);
+  lastFindFailure_.reset();
+  if (it == listings_.end()) return 0;
+  // A listing that breaks off must not pass for a complete one.
+  try {
+    if (!it->second.listing->Next(record)) return 0;
+    NoteListed(it->second.info, *record, *it->second.listing);
+    return 1;
+  } catch (const AppError& error) {
+    lastFindFailure_ = During("Ao listar a pasta " + Quoted(it->second.info.windowsFolder), error);
+    return 0;
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakeLinuxFileSystem(DriveTable drives, std::string workingFolder, int copyWorkers) {
+  return std::make_unique<LinuxFileSystem>(std::move(drives), std::move(workingFolder), copyWorkers);
+}
+
+int DefaultCopyWorkers() {
+  // Two cores copy side by side; more threads than that only queue for the
+  // same file system's locks.
+  const unsigned cores = std::thread::hardware_concurrency();
+  return cores >= 2 ? 2 : 0;
+}
+
+}  // namespace bt

@@ -1,0 +1,23 @@
+// The drives of the Windows namespace on Linux and the host folder of each.
+#pragma once
+
+#include <string>
+
+#include "platform/linux/wine/drive_mapping.h"
+
+namespace bt {
+
+// The drives of a Wine prefix: each entry "x:" of its dosdevices/ folder that
+// is a symbolic link (relative links resolve against dosdevices/). Entries
+// that are not drives ("com1", "d::") are left out. Sorted by letter.
+DriveTable DriveTableFromWinePrefix(const std::string& prefix);
+
+// The drives of this machine: those of $WINEPREFIX, else of ~/.wine; without
+// a prefix, C: is "/" and each volume mounted under /media/*/* or
+// /run/media/*/* gets the next free letter from D:.
+DriveTable DefaultDriveTable();
+
+// The Wine prefix this machine uses: $WINEPREFIX, else ~/.wine.
+std::string DefaultWinePrefix();
+
+}  // namespace bt

@@ -1,9 +1,0 @@
-#include "platform/qt/program_icon.h"
-
-#include <QString>
-
-namespace bt {
-
-QIcon ProgramIcon() { return QIcon(QStringLiteral(":/bt/backuptarvel.png")); }
-
-}  // namespace bt
