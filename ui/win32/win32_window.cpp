@@ -3,10 +3,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <new>
 #include <vector>
 
 #include "platform/error.h"
+#include "ui/common/design_rules.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/resource_ids.h"
 #include "ui/win32/wide_text.h"
@@ -39,11 +39,6 @@ void SetFieldHeight(HWND combo, int height) {
     if (actual == height) return;
     line += height - actual;
   }
-}
-
-bool TakesFocus(ControlKind kind) {
-  return kind == ControlKind::DriveList || kind == ControlKind::FolderList ||
-         kind == ControlKind::CheckBox || kind == ControlKind::Button;
 }
 
 HICON ProgramIcon(int size) {
@@ -97,21 +92,9 @@ void Win32Window::Build() {
   }();
   if (windowClass == 0) throw AppError(kErrInvalidCall, {}, "RegisterClassExW failed");
 
-  // Every row checked before anything is made.
+  RequireSoundDesign(design_);
   int id = kFirstControlId;
-  for (const ControlDesign& row : design_.controls) {
-    if (controls_.count(row.name) != 0) {
-      throw AppError(kErrInvalidCall, {}, "the design names " + row.name + " twice");
-    }
-    controls_.emplace(row.name, Control{row, nullptr, id++});
-  }
-  for (const ControlDesign& row : design_.controls) {
-    if (row.parent.empty()) continue;
-    auto frame = controls_.find(row.parent);
-    if (frame == controls_.end() || frame->second.design.kind != ControlKind::Frame) {
-      throw AppError(kErrInvalidCall, {}, row.name + " is placed in " + row.parent + ", which is no frame");
-    }
-  }
+  for (const ControlDesign& row : design_.controls) controls_.emplace(row.name, Control{row, nullptr, id++});
 
   window_ = CreateWindowExW(kWindowExStyle, kMainWindowClass, Widen(design_.title).c_str(), kWindowStyle,
                             CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr,
@@ -176,8 +159,7 @@ HWND Win32Window::MakeControl(const Control& control) {
       style |= WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON;
       break;
   }
-  const std::wstring text =
-      row.kind == ControlKind::DriveList || row.kind == ControlKind::FolderList ? L"" : Widen(row.text);
+  const std::wstring text = HasText(row.kind) ? Widen(row.text) : L"";
   HWND handle = CreateWindowExW(exStyle, type, text.c_str(), style, 0, 0, 10, 10, window_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
                                 GetModuleHandleW(nullptr), nullptr);
@@ -385,17 +367,15 @@ const Win32Window::Control& Win32Window::Find(const std::string& name, ControlKi
   return found;
 }
 
+const Win32Window::Control& Win32Window::FindWithText(const std::string& name) const {
+  const Control& found = Find(name);
+  if (!HasText(found.design.kind)) throw AppError(kErrInvalidCall, {}, name + " has no text");
+  return found;
+}
+
 HWND Win32Window::control(const std::string& name) const {
   auto found = controls_.find(name);
   return window_ == nullptr || found == controls_.end() ? nullptr : found->second.handle;
-}
-
-void Win32Window::Raise(const std::string& control, ControlEvent event) {
-  auto found = handlers_.find({control, event});
-  if (found == handlers_.end() || !found->second) return;
-  // A copy: the handler may replace itself while it runs.
-  const std::function<void()> handler = found->second;
-  handler();
 }
 
 void Win32Window::RaiseFromUser(const std::string& control, ControlEvent event) {
@@ -407,7 +387,7 @@ void Win32Window::RaiseFromUser(const std::string& control, ControlEvent event) 
     Running& operator=(const Running&) = delete;
   } running(userHandlers_);
   try {
-    Raise(control, event);
+    handlers_.Raise(control, event);
   } catch (...) {
     if (system_ != nullptr) system_->ReportAndEnd(std::current_exception());
   }
@@ -434,12 +414,9 @@ void Win32Window::Show() {
   SetForegroundWindow(window_);
   HWND focus = GetFocus();
   if (focus == nullptr || (focus != window_ && !IsChild(window_, focus))) {
-    const ControlDesign* first = nullptr;
-    for (const ControlDesign& row : design_.controls) {
-      if (TakesFocus(row.kind) && (first == nullptr || row.tabIndex < first->tabIndex)) first = &row;
-    }
-    if (first != nullptr) {
-      SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control(first->name)), TRUE);
+    const std::vector<const ControlDesign*> focusOrder = FocusOrder(design_);
+    if (!focusOrder.empty()) {
+      SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control(focusOrder.front()->name)), TRUE);
     }
   }
   UpdateWindow(window_);
@@ -449,22 +426,16 @@ bool Win32Window::Visible() const { return window_ != nullptr && IsWindowVisible
 
 void Win32Window::SetHandler(const std::string& control, ControlEvent event, std::function<void()> handler) {
   Find(control);
-  handlers_[{control, event}] = std::move(handler);
+  handlers_.Set(control, event, std::move(handler));
 }
 
 void Win32Window::SetText(const std::string& control, const std::string& text) {
-  const Control& found = Find(control);
-  if (found.design.kind == ControlKind::DriveList || found.design.kind == ControlKind::FolderList) {
-    throw AppError(kErrInvalidCall, {}, control + " has no text");
-  }
+  const Control& found = FindWithText(control);
   SetWindowTextW(found.handle, Widen(text).c_str());
 }
 
 std::string Win32Window::Text(const std::string& control) const {
-  const Control& found = Find(control);
-  if (found.design.kind == ControlKind::DriveList || found.design.kind == ControlKind::FolderList) {
-    throw AppError(kErrInvalidCall, {}, control + " has no text");
-  }
+  const Control& found = FindWithText(control);
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(found.handle)) + 1, L'\0');
   text.resize(static_cast<std::size_t>(GetWindowTextW(found.handle, text.data(), static_cast<int>(text.size()))));
   return Narrow(text);
@@ -501,7 +472,7 @@ bool Win32Window::CursorOverWindow() const {
 
 void Win32Window::SetMousePointer(int pointer) {
   if (window_ == nullptr) throw AppError(kErrInvalidCall, {}, "the window no longer exists");
-  if (pointer != kPointerDefault && pointer != kPointerHourglass) {
+  if (!IsOfferedPointer(pointer)) {
     throw AppError(kErrInvalidCall, {}, "mouse pointer " + std::to_string(pointer) + " is not offered");
   }
   pointer_ = pointer;
@@ -517,7 +488,7 @@ void Win32Window::SetMousePointer(int pointer) {
 
 void Win32Window::SetDrive(const std::string& control, const std::string& drive) {
   Find(control, ControlKind::DriveList);
-  if (driveLists_.at(control)->SetDrive(drive)) Raise(control, ControlEvent::Change);
+  if (driveLists_.at(control)->SetDrive(drive)) handlers_.Raise(control, ControlEvent::Change);
 }
 
 std::string Win32Window::Drive(const std::string& control) const {
@@ -527,7 +498,7 @@ std::string Win32Window::Drive(const std::string& control) const {
 
 void Win32Window::SetPath(const std::string& control, const std::string& path) {
   Find(control, ControlKind::FolderList);
-  if (folderLists_.at(control)->SetPath(path)) Raise(control, ControlEvent::Change);
+  if (folderLists_.at(control)->SetPath(path)) handlers_.Raise(control, ControlEvent::Change);
 }
 
 std::string Win32Window::Path(const std::string& control) const {
