@@ -51,6 +51,57 @@ HICON ProgramIcon(int size) {
   return LoadIconW(nullptr, IDI_APPLICATION);
 }
 
+// The main windows' class, registered once for the process.
+ATOM MainWindowClass(WNDPROC procedure) {
+  static const ATOM windowClass = [procedure] {
+    WNDCLASSEXW type{};
+    type.cbSize = sizeof type;
+    type.lpfnWndProc = procedure;
+    // Of a dialog class: DefDlgProcW moves the focus for the dialog manager.
+    type.cbWndExtra = DLGWINDOWEXTRA;
+    type.hInstance = GetModuleHandleW(nullptr);
+    type.hIcon = ProgramIcon(GetSystemMetrics(SM_CXICON));
+    type.hIconSm = ProgramIcon(GetSystemMetrics(SM_CXSMICON));
+    type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    type.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    type.lpszClassName = kMainWindowClass;
+    return RegisterClassExW(&type);
+  }();
+  return windowClass;
+}
+
+// The Windows control that shows a row of the design.
+struct NativeControl {
+  const wchar_t* type;
+  DWORD style;
+  DWORD exStyle = 0;
+};
+
+NativeControl NativeControlOf(const ControlDesign& row) {
+  constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+  constexpr DWORD kTabStop = WS_TABSTOP | WS_GROUP;
+  switch (row.kind) {
+    case ControlKind::Label:
+      // "&" is shown as written: a folder named "A&B" has no access key.
+      return {L"STATIC", kChild | SS_NOPREFIX | (row.alignment == Alignment::Center ? SS_CENTER : SS_LEFT)};
+    case ControlKind::Frame:
+      return {L"BUTTON", kChild | BS_GROUPBOX | WS_CLIPSIBLINGS};
+    case ControlKind::DriveList:
+      return {L"COMBOBOX",
+              kChild | kTabStop | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS};
+    case ControlKind::FolderList:
+      return {L"LISTBOX",
+              kChild | kTabStop | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
+                  LBS_NOINTEGRALHEIGHT,
+              WS_EX_CLIENTEDGE};
+    case ControlKind::CheckBox:
+      return {L"BUTTON", kChild | kTabStop | BS_AUTOCHECKBOX | BS_MULTILINE};
+    case ControlKind::Button:
+      return {L"BUTTON", kChild | kTabStop | BS_PUSHBUTTON};
+  }
+  return {L"STATIC", kChild};
+}
+
 }  // namespace
 
 Win32Window::Win32Window(const WindowDesign& design, FileSystem& files, Win32WindowSystem& system)
@@ -76,36 +127,34 @@ void Win32Window::Detach() {
 }
 
 void Win32Window::Build() {
-  static const ATOM windowClass = [] {
-    WNDCLASSEXW type{};
-    type.cbSize = sizeof type;
-    type.lpfnWndProc = Procedure;
-    // Of a dialog class: DefDlgProcW moves the focus for the dialog manager.
-    type.cbWndExtra = DLGWINDOWEXTRA;
-    type.hInstance = GetModuleHandleW(nullptr);
-    type.hIcon = ProgramIcon(GetSystemMetrics(SM_CXICON));
-    type.hIconSm = ProgramIcon(GetSystemMetrics(SM_CXSMICON));
-    type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    type.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    type.lpszClassName = kMainWindowClass;
-    return RegisterClassExW(&type);
-  }();
-  if (windowClass == 0) throw AppError(kErrInvalidCall, {}, "RegisterClassExW failed");
-
+  if (MainWindowClass(Procedure) == 0) throw AppError(kErrInvalidCall, {}, "RegisterClassExW failed");
   RequireSoundDesign(design_);
+  NumberControls();
+  MakeTopLevel();
+  dpi_ = DpiOfWindow(window_);
+  // Before the controls: the lists measure their lines while they are made.
+  MakeFonts();
+  MakeControls();
+  Layout();
+  // Access keys underlined and the focus shown from the start, as the
+  // classic window shows them, not only once the keyboard is used.
+  SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL | UISF_HIDEFOCUS), 0);
+}
+
+void Win32Window::NumberControls() {
   int id = kFirstControlId;
   for (const ControlDesign& row : design_.controls) controls_.emplace(row.name, Control{row, nullptr, id++});
+}
 
+void Win32Window::MakeTopLevel() {
   window_ = CreateWindowExW(kWindowExStyle, kMainWindowClass, Widen(design_.title).c_str(), kWindowStyle,
                             CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr,
                             GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) throw AppError(kErrInvalidCall, {}, "CreateWindowExW failed for the main window");
-  dpi_ = DpiOfWindow(window_);
-  // Before the controls: the lists measure their lines while they are made.
-  MakeFonts();
+}
 
-  // Made in tab order, so that the dialog manager's Tab follows it; frames
-  // last, beneath the controls they hold.
+void Win32Window::MakeControls() {
+  // Frames last, beneath the controls they hold.
   std::vector<Control*> order;
   for (auto& [name, control] : controls_) order.push_back(&control);
   std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
@@ -120,50 +169,20 @@ void Win32Window::Build() {
       throw AppError(kErrInvalidCall, {}, "CreateWindowExW failed for " + control->design.name);
     }
   }
-  Layout();
-  // Access keys underlined and the focus shown from the start, as the
-  // classic window shows them, not only once the keyboard is used.
-  SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL | UISF_HIDEFOCUS), 0);
 }
 
 HWND Win32Window::MakeControl(const Control& control) {
   const ControlDesign& row = control.design;
-  const wchar_t* type = L"STATIC";
-  DWORD style = WS_CHILD | WS_VISIBLE;
-  DWORD exStyle = 0;
-  switch (row.kind) {
-    case ControlKind::Label:
-      // "&" is shown as written: a folder named "A&B" has no access key.
-      style |= SS_NOPREFIX | (row.alignment == Alignment::Center ? SS_CENTER : SS_LEFT);
-      break;
-    case ControlKind::Frame:
-      type = L"BUTTON";
-      style |= BS_GROUPBOX | WS_CLIPSIBLINGS;
-      break;
-    case ControlKind::DriveList:
-      type = L"COMBOBOX";
-      style |= WS_TABSTOP | WS_GROUP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
-      break;
-    case ControlKind::FolderList:
-      type = L"LISTBOX";
-      style |= WS_TABSTOP | WS_GROUP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
-               LBS_NOINTEGRALHEIGHT;
-      exStyle |= WS_EX_CLIENTEDGE;
-      break;
-    case ControlKind::CheckBox:
-      type = L"BUTTON";
-      style |= WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX | BS_MULTILINE;
-      break;
-    case ControlKind::Button:
-      type = L"BUTTON";
-      style |= WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON;
-      break;
-  }
+  const NativeControl native = NativeControlOf(row);
   const std::wstring text = HasText(row.kind) ? Widen(row.text) : L"";
-  HWND handle = CreateWindowExW(exStyle, type, text.c_str(), style, 0, 0, 10, 10, window_,
+  HWND handle = CreateWindowExW(native.exStyle, native.type, text.c_str(), native.style, 0, 0, 10, 10, window_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
                                 GetModuleHandleW(nullptr), nullptr);
-  if (handle == nullptr) return nullptr;
+  if (handle != nullptr) AttachList(row, handle);
+  return handle;
+}
+
+void Win32Window::AttachList(const ControlDesign& row, HWND handle) {
   if (row.kind == ControlKind::DriveList) {
     auto list = std::make_unique<DriveListControl>(files_);
     list->Attach(handle);
@@ -173,7 +192,6 @@ HWND Win32Window::MakeControl(const Control& control) {
     list->Attach(handle);
     folderLists_[row.name] = std::move(list);
   }
-  return handle;
 }
 
 POINT Win32Window::DesignOrigin(const ControlDesign& row) const {
@@ -239,64 +257,78 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       if (lParam != 0) OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
-    case WM_DRAWITEM: {
-      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      const Control* control = FindById(static_cast<int>(item.CtlID));
-      if (control == nullptr) break;
-      if (auto drive = driveLists_.find(control->design.name); drive != driveLists_.end()) {
-        drive->second->Draw(item, dpi_);
-        return TRUE;
-      }
-      if (auto folder = folderLists_.find(control->design.name); folder != folderLists_.end()) {
-        folder->second->Draw(item, dpi_);
-        return TRUE;
-      }
+    case WM_DRAWITEM:
+      if (OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
       break;
-    }
-    case WM_MEASUREITEM: {
-      auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-      const Control* control = FindById(static_cast<int>(item.CtlID));
-      if (control == nullptr || fonts_.count("") == 0) break;
-      HFONT font = fonts_.at("").get();
-      item.itemHeight = static_cast<UINT>(control->design.kind == ControlKind::FolderList
-                                              ? FolderListControl::LineHeight(font, dpi_)
-                                              : DriveListControl::LineHeight(font, dpi_));
-      return TRUE;
-    }
+    case WM_MEASUREITEM:
+      if (OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return TRUE;
+      break;
     case WM_SETCURSOR:
-      // Over the whole window, its controls included: they ask their parent first.
-      if (pointer_ == kPointerHourglass) {
-        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        return TRUE;
-      }
+      if (OnSetCursor()) return TRUE;
       break;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_CLOSE && Busy()) return 0;
       break;
     case WM_CLOSE:
-      // Refused while busy: an operation is replacing the user's files.
-      if (Busy()) return 0;
-      if (Win32WindowSystem* system = system_) {
-        DestroyWindow(window_);
-        system->ClosedByUser();
-      }
+      OnClose();
       return 0;
     case WM_QUERYENDSESSION:
       return Busy() ? FALSE : TRUE;
-    case WM_DPICHANGED: {
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      // Every length and font again from the design, at the new dpi.
-      dpi_ = HIWORD(wParam);
-      MakeFonts();
-      Layout();
-      SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
-    }
     default:
       break;
   }
   return DefDlgProcW(window_, message, wParam, lParam);
+}
+
+bool Win32Window::OnDrawItem(const DRAWITEMSTRUCT& item) {
+  const Control* control = FindById(static_cast<int>(item.CtlID));
+  if (control == nullptr) return false;
+  if (auto drive = driveLists_.find(control->design.name); drive != driveLists_.end()) {
+    drive->second->Draw(item, dpi_);
+    return true;
+  }
+  if (auto folder = folderLists_.find(control->design.name); folder != folderLists_.end()) {
+    folder->second->Draw(item, dpi_);
+    return true;
+  }
+  return false;
+}
+
+bool Win32Window::OnMeasureItem(MEASUREITEMSTRUCT& item) {
+  const Control* control = FindById(static_cast<int>(item.CtlID));
+  if (control == nullptr || fonts_.count("") == 0) return false;
+  HFONT font = fonts_.at("").get();
+  item.itemHeight = static_cast<UINT>(control->design.kind == ControlKind::FolderList
+                                          ? FolderListControl::LineHeight(font, dpi_)
+                                          : DriveListControl::LineHeight(font, dpi_));
+  return true;
+}
+
+bool Win32Window::OnSetCursor() {
+  // Over the whole window, its controls included: they ask their parent first.
+  if (pointer_ != kPointerHourglass) return false;
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  return true;
+}
+
+void Win32Window::OnClose() {
+  // Refused while busy: an operation is replacing the user's files.
+  if (Busy()) return;
+  if (Win32WindowSystem* system = system_) {
+    DestroyWindow(window_);
+    system->ClosedByUser();
+  }
+}
+
+void Win32Window::OnDpiChanged(UINT dpi, const RECT& suggested) {
+  // Every length and font again from the design, at the new dpi.
+  dpi_ = dpi;
+  MakeFonts();
+  Layout();
+  SetWindowPos(window_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 const Win32Window::Control* Win32Window::FindByHandle(HWND handle) const {

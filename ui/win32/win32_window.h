@@ -91,9 +91,25 @@ class Win32Window final : public Window {
   };
 
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // The window procedure's own work; a message it leaves goes on to
+  // DefDlgProcW.
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  bool OnDrawItem(const DRAWITEMSTRUCT& item);
+  bool OnMeasureItem(MEASUREITEMSTRUCT& item);
+  bool OnSetCursor();
+  void OnClose();
+  void OnDpiChanged(UINT dpi, const RECT& suggested);
+  void OnCommand(int id, int code);
+
   void Build();
+  // The design's rows, each with its control identifier; nothing is made.
+  void NumberControls();
+  void MakeTopLevel();
+  // Every control, in the order the dialog manager's Tab follows.
+  void MakeControls();
   HWND MakeControl(const Control& control);
+  // The drive or folder list that draws into a control just made.
+  void AttachList(const ControlDesign& row, HWND handle);
   void MakeFonts();
   // Places every control and sizes the window at dpi_, with fonts_.
   void Layout();
@@ -102,7 +118,6 @@ class Win32Window final : public Window {
   const Control* FindByHandle(HWND handle) const;
   const Control& Find(const std::string& name) const;
   const Control& Find(const std::string& name, ControlKind kind) const;
-  void OnCommand(int id, int code);
   const Control& FindWithText(const std::string& name) const;
   void RaiseFromUser(const std::string& control, ControlEvent event);
   bool CursorOverWindow() const;
