@@ -1,7 +1,8 @@
 // The window system the main window is built on: one window made from a
 // design table, its controls reached by name, change events, modal message
-// boxes and the end of the application. Two implementations: the Qt window
-// (platform/qt/) and the headless twin for tests (testing/).
+// boxes and the end of the application. Three implementations, in ui/: the
+// Qt window of the Linux build, the Win32 window of the Windows build, and
+// the headless twin the tests drive.
 //
 // Event rules every implementation keeps: setting a list's drive or path,
 // by the user or by code, raises the list's change event only when the value
@@ -34,7 +35,7 @@ struct FontDesign {
 struct ControlDesign {
   std::string name;    // "lblTitulo", "cmdSair", ...
   ControlKind kind = ControlKind::Label;
-  std::string parent;  // "" for the window, else the frame's name
+  std::string parent;  // "" for the window, else the name of a frame on the window
   std::string text;    // "&" marks a button's access key
   int left = 0, top = 0, width = 0, height = 0;
   int tabIndex = 0;
@@ -105,9 +106,9 @@ class WindowSystem : public MessageBoxes {
   // runs and no click is delivered after the operation either.
   virtual void KeepResponsive() {}
 
-  // Ends the application at once with the exit status. The Qt window system
-  // does not return from it; the headless one records it and throws
-  // ApplicationEnded so that a test can see what happened.
+  // Ends the application at once with the exit status. The Qt and Win32
+  // window systems do not return from it; the headless one records it and
+  // throws ApplicationEnded so that a test can see what happened.
   virtual void EndApplication(int exitStatus) = 0;
 };
 

@@ -175,5 +175,20 @@ TEST_F(QtWindowTest, AWindowSystemThatEndsFirstTakesItsWindowsWithIt) {
   EXPECT_THROW(window->SetText("lblInfo", "x"), AppError);
 }
 
+TEST_F(QtWindowTest, ADesignWithAFrameInsideAFrameIsRefusedAsEveryWindowRefusesIt) {
+  WindowDesign design = FrmBackupDesign();
+  ControlDesign inner = design.controls.front();
+  inner.name = "fraDentro";
+  inner.kind = ControlKind::Frame;
+  inner.parent = "fraLocal";
+  design.controls.push_back(inner);
+  try {
+    windows->CreateMainWindow(design);
+    FAIL() << "a frame inside a frame was accepted";
+  } catch (const AppError& error) {
+    EXPECT_EQ(error.number(), kErrInvalidCall);
+  }
+}
+
 }  // namespace
 }  // namespace bt

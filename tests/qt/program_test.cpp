@@ -1,12 +1,11 @@
 // What the program needs before and around its window: a display to open it
-// on, the conversion of design units, and its icon.
+// on, and its icon.
 #include <map>
 
 #include <QImage>
 
 #include "programs/linux/display_check.h"
 #include "ui/qt/program_icon.h"
-#include "ui/qt/twips.h"
 #include "tests/qt/qt_fixture.h"
 
 namespace bt {
@@ -31,15 +30,6 @@ TEST(DisplayCheck, AnX11OrWaylandDisplayOrAChosenQtPlatformWillDo) {
   EXPECT_FALSE(ReasonWith({{"DISPLAY", ":0"}}).has_value());
   EXPECT_FALSE(ReasonWith({{"WAYLAND_DISPLAY", "wayland-0"}}).has_value());
   EXPECT_FALSE(ReasonWith({{"QT_QPA_PLATFORM", "offscreen"}}).has_value());
-}
-
-TEST(Twips, FifteenMakeAPixelAt96DpiAndLengthsFollowTheScreen) {
-  EXPECT_EQ(TwipsToPixels(11910, 96), 794);
-  EXPECT_EQ(TwipsToPixels(7920, 96), 528);
-  EXPECT_EQ(TwipsToPixels(7180, 96), 479);  // 478.67
-  EXPECT_EQ(TwipsToPixels(200, 96), 13);    // 13.33
-  EXPECT_EQ(TwipsToPixels(11910, 144), 1191);
-  EXPECT_EQ(TwipsToPixels(0, 96), 0);
 }
 
 TEST(ProgramIcon, IsTheProgramsOwn32By32SixteenColourPicture) {

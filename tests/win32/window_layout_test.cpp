@@ -114,5 +114,21 @@ TEST_F(Win32WindowTest, AtAnotherDpiEveryLengthIsConvertedAgainFromItsTwips) {
   EXPECT_EQ(FontOf(Control("lblLocalExtenso")).lfHeight, -17);
 }
 
+TEST_F(Win32WindowTest, ADesignWithAFrameInsideAFrameIsRefusedBeforeAnyWindowIsMade) {
+  WindowDesign design = FrmBackupDesign();
+  ControlDesign inner = design.controls.front();
+  inner.name = "fraDentro";
+  inner.kind = ControlKind::Frame;
+  inner.parent = "fraLocal";
+  design.controls.push_back(inner);
+  try {
+    windows->CreateMainWindow(design);
+    FAIL() << "a frame inside a frame was accepted";
+  } catch (const AppError& error) {
+    EXPECT_EQ(error.number(), kErrInvalidCall);
+  }
+  EXPECT_EQ(FindWindowW(kMainWindowClass, nullptr), nullptr);
+}
+
 }  // namespace
 }  // namespace bt::win32_test

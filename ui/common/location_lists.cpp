@@ -64,6 +64,8 @@ std::string DriveListText(const DriveInfo& drive) {
   return text;
 }
 
+bool IsFloppyDrive(char letter) { return letter == 'A' || letter == 'B'; }
+
 char DriveLetterOf(const std::string& text) {
   if (text.size() < 2 || text[1] != ':' || !std::isalpha(static_cast<unsigned char>(text[0]))) {
     return '\0';
@@ -201,6 +203,21 @@ void FolderListModel::Refresh() {
   std::vector<FolderListEntry> entries = ReadEntries(path_, &index);
   entries_ = std::move(entries);
   currentIndex_ = index;
+}
+
+FolderListModel::Opening FolderListModel::UserOpens(int index) {
+  if (index < 0 || index >= static_cast<int>(entries_.size())) return Opening::None;
+  const std::string path = entries_[static_cast<std::size_t>(index)].path;
+  try {
+    return SetPath(path) ? Opening::Changed : Opening::Same;
+  } catch (const AppError&) {
+    try {
+      Refresh();
+    } catch (const AppError&) {
+      // The current folder cannot be read either; the entries stay.
+    }
+    return Opening::Failed;
+  }
 }
 
 }  // namespace bt

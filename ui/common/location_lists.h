@@ -1,8 +1,8 @@
 // The state and rules of the two location lists of the main window, the drive
-// list and the folder list, free of any toolkit. The Qt window and the
-// headless window both keep one of each and only draw them and raise the
-// change events; every rule about what a setting means, what it opens and
-// when it counts as a change lives here.
+// list and the folder list, free of any toolkit. Each window backend (the Qt,
+// the Win32 and the headless window) keeps one of each and only draws them
+// and raises the change events; every rule about what a setting means, what
+// it opens and when it counts as a change lives here.
 //
 // Neither model raises events. A setting returns whether the value really
 // changed; the window raises the list's change event when, and only when, it
@@ -30,7 +30,13 @@ char DriveLetterOf(const std::string& text);
 struct DriveListEntry {
   char letter = 'C';  // upper case
   std::string text;   // DriveListText of the drive
+
+  // A list shows entries again only when they differ from those it shows.
+  bool operator==(const DriveListEntry&) const = default;
 };
+
+// A: and B: are floppy drives, which the drive list draws as such.
+bool IsFloppyDrive(char letter);
 
 // The drive list: every drive of the file system, openable or not, in letter
 // order, and the one chosen. Choosing a drive never opens it: a floppy drive
@@ -115,6 +121,19 @@ class FolderListModel {
   // removed since). Throws like SetPath, leaving the list unchanged; does
   // nothing before the first setting.
   void Refresh();
+
+  enum class Opening {
+    None,     // index is no entry's
+    Same,     // the entry is the current folder
+    Changed,  // the path changed: the list's change event is due
+    Failed,   // the folder could not be opened: the window beeps
+  };
+  // The user opens the entry at index (a double click, Enter): its folder
+  // becomes current, as SetPath. A folder that cannot be opened any more
+  // (removed since the list was read) leaves the path as it was and the
+  // subfolders read again, so that a vanished entry goes; when even that
+  // fails the entries stay. Never throws AppError.
+  Opening UserOpens(int index);
 
  private:
   std::string Resolve(const std::string& text);

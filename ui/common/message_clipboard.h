@@ -7,17 +7,23 @@
 
 namespace bt {
 
+// The text with every line break as CRLF, as Windows shows and copies a
+// box's text: a lone LF becomes CRLF; CRLF and a lone CR stay.
+inline std::string WithCrLf(const std::string& text) {
+  std::string converted;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) converted += '\r';
+    converted += text[i];
+  }
+  return converted;
+}
+
 // UTF-8, with CRLF line breaks: a line of 27 dashes, the title, dashes, the
 // text (its LF or CRLF line breaks as CRLF), dashes, each button's text
 // (access-key "&" removed) followed by three spaces, dashes.
 inline std::string MessageBoxClipboardText(const std::string& title, const std::string& text,
                                            const std::vector<std::string>& buttonTexts) {
   const std::string rule = "---------------------------\r\n";
-  std::string body;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    body += text[i] == '\n' ? std::string("\r\n") : std::string(1, text[i]);
-  }
   std::string buttons;
   for (const std::string& button : buttonTexts) {
     for (std::size_t i = 0; i < button.size(); ++i) {
@@ -26,7 +32,7 @@ inline std::string MessageBoxClipboardText(const std::string& title, const std::
     }
     buttons += "   ";
   }
-  return rule + title + "\r\n" + rule + body + "\r\n" + rule + buttons + "\r\n" + rule;
+  return rule + title + "\r\n" + rule + WithCrLf(text) + "\r\n" + rule + buttons + "\r\n" + rule;
 }
 
 }  // namespace bt

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <utility>
 
+#include "ui/common/design_rules.h"
+
 namespace bt::doubles {
 
 namespace {
@@ -17,10 +19,6 @@ const char* KindName(ControlKind kind) {
     case ControlKind::Button: return "button";
   }
   return "control";
-}
-
-bool HasText(ControlKind kind) {
-  return kind != ControlKind::DriveList && kind != ControlKind::FolderList;
 }
 
 // The key that "&" marks in a text ("Sai&r" -> 'r'); '\0' when none ("&&"
@@ -48,10 +46,9 @@ struct HeadlessWindow::ListState {
 HeadlessWindow::HeadlessWindow(HeadlessWindowSystem& system, const WindowDesign& design,
                                FileSystem& files)
     : system_(system), design_(design) {
+  if (std::optional<std::string> fault = DesignFault(design)) throw HeadlessMisuse{*fault};
   for (const ControlDesign& row : design.controls) {
-    if (!controls_.emplace(row.name, HeadlessControl{row, row.text, true, 0}).second) {
-      throw HeadlessMisuse{"the design names " + row.name + " twice"};
-    }
+    controls_.emplace(row.name, HeadlessControl{row, row.text, true, 0});
     auto lists = std::make_unique<ListState>();
     if (row.kind == ControlKind::DriveList) {
       lists->drives = std::make_unique<DriveListModel>(files);
@@ -59,13 +56,6 @@ HeadlessWindow::HeadlessWindow(HeadlessWindowSystem& system, const WindowDesign&
     } else if (row.kind == ControlKind::FolderList) {
       lists->folders = std::make_unique<FolderListModel>(files);
       lists_.emplace(row.name, std::move(lists));
-    }
-  }
-  for (const ControlDesign& row : design.controls) {
-    if (row.parent.empty()) continue;
-    auto parent = controls_.find(row.parent);
-    if (parent == controls_.end() || parent->second.design.kind != ControlKind::Frame) {
-      throw HeadlessMisuse{row.name + " is placed in " + row.parent + ", which is no frame"};
     }
   }
 }
@@ -101,11 +91,7 @@ const HeadlessWindow::ListState& HeadlessWindow::Lists(const std::string& name) 
 
 void HeadlessWindow::Raise(const std::string& control, ControlEvent event) {
   ++eventCounts_[{control, event}];
-  auto found = handlers_.find({control, event});
-  if (found == handlers_.end() || !found->second) return;
-  // A copy: the handler may replace itself while it runs.
-  const std::function<void()> handler = found->second;
-  handler();
+  handlers_.Raise(control, event);
 }
 
 void HeadlessWindow::RequireUser(const std::string& action) const {
@@ -118,7 +104,7 @@ void HeadlessWindow::Show() { visible_ = true; }
 void HeadlessWindow::SetHandler(const std::string& control, ControlEvent event,
                                 std::function<void()> handler) {
   Find(control, std::nullopt);
-  handlers_[{control, event}] = std::move(handler);
+  handlers_.Set(control, event, std::move(handler));
 }
 
 void HeadlessWindow::SetText(const std::string& control, const std::string& text) {
@@ -146,7 +132,7 @@ bool HeadlessWindow::Enabled(const std::string& control) const {
 }
 
 void HeadlessWindow::SetMousePointer(int pointer) {
-  if (pointer != kPointerDefault && pointer != kPointerHourglass) {
+  if (!IsOfferedPointer(pointer)) {
     throw HeadlessMisuse{"mouse pointer " + std::to_string(pointer) + " is not offered"};
   }
   pointer_ = pointer;
@@ -270,8 +256,7 @@ const HeadlessControl& HeadlessWindow::control(const std::string& name) const {
 }
 
 bool HeadlessWindow::HasHandler(const std::string& control, ControlEvent event) const {
-  auto found = handlers_.find({control, event});
-  return found != handlers_.end() && static_cast<bool>(found->second);
+  return handlers_.Has(control, event);
 }
 
 std::string HeadlessWindow::HighlightedFolder(const std::string& control) const {

@@ -20,8 +20,9 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "ui/common/location_lists.h"
 #include "platform/window_system.h"
+#include "ui/common/event_handlers.h"
+#include "ui/common/location_lists.h"
 
 namespace bt::doubles {
 
@@ -141,7 +142,7 @@ class HeadlessWindow final : public Window {
   WindowDesign design_;
   std::map<std::string, HeadlessControl> controls_;
   std::map<std::string, std::unique_ptr<ListState>> lists_;
-  std::map<std::pair<std::string, ControlEvent>, std::function<void()>> handlers_;
+  EventHandlers handlers_;
   std::map<std::pair<std::string, ControlEvent>, int> eventCounts_;
   bool visible_ = false;
   int pointer_ = kPointerDefault;

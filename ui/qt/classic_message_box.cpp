@@ -1,7 +1,5 @@
 #include "ui/qt/classic_message_box.h"
 
-#include <algorithm>
-
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QFontMetrics>
@@ -11,7 +9,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "ui/common/classic_box_metrics.h"
+#include "ui/common/classic_box.h"
 #include "ui/common/message_clipboard.h"
 #include "ui/qt/design_font.h"
 
@@ -30,6 +28,8 @@ QString IconName(MessageIcon icon) {
   }
   return QString::fromUtf8("Informação");
 }
+
+void Place(QWidget* widget, const Rect& at) { widget->setGeometry(at.left, at.top, at.width, at.height); }
 
 QStyle::StandardPixmap IconPixmap(MessageIcon icon) {
   switch (icon) {
@@ -56,7 +56,7 @@ ClassicMessageBox::ClassicMessageBox(QWidget* parent, const std::string& text,
     : QDialog(parent), text_(QString::fromStdString(text)), kind_(buttons) {
   Qt::WindowFlags flags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                           Qt::WindowTitleHint;
-  if (buttons == MessageButtons::Ok) flags |= Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint;
+  if (AnswerWhenDismissed(buttons)) flags |= Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint;
   setWindowFlags(flags);
   setWindowModality(Qt::ApplicationModal);
   setWindowTitle(QString::fromStdString(title));
@@ -65,44 +65,29 @@ ClassicMessageBox::ClassicMessageBox(QWidget* parent, const std::string& text,
 
   const double scale = logicalDpiX() / 96.0;
   const auto px = [scale](int pixels) { return static_cast<int>(pixels * scale + 0.5); };
+  const QFontMetrics metrics(font());
+  const QRect textRect = metrics.boundingRect(QRect(0, 0, px(kMaxTextWidth), 100000),
+                                              Qt::TextWordWrap | Qt::AlignLeft, text_);
+  const std::vector<Button> choices = ButtonsOf(buttons);
+  const Layout layout = LayOut(px, textRect.width(), textRect.height(), static_cast<int>(choices.size()));
 
   auto* iconLabel = new QLabel(this);
   iconLabel->setObjectName(QStringLiteral("icon"));
   iconLabel->setAccessibleName(IconName(icon));
   iconLabel->setPixmap(style()->standardIcon(IconPixmap(icon)).pixmap(px(kIconSize), px(kIconSize)));
-  iconLabel->setGeometry(px(kMargin), px(kMargin), px(kIconSize), px(kIconSize));
+  Place(iconLabel, layout.icon);
 
   auto* textLabel = new QLabel(this);
   textLabel->setObjectName(QStringLiteral("text"));
   textLabel->setTextFormat(Qt::PlainText);
   textLabel->setWordWrap(true);
   textLabel->setText(text_);
-  const QFontMetrics metrics(font());
-  const QRect textRect = metrics.boundingRect(QRect(0, 0, px(kMaxTextWidth), 100000),
-                                              Qt::TextWordWrap | Qt::AlignLeft, text_);
-  const int textLeft = px(kMargin + kIconSize + kIconGap);
-  const int textTop = px(kMargin) + std::max(0, (px(kIconSize) - textRect.height()) / 2);
-  textLabel->setGeometry(textLeft, textTop, textRect.width() + 1, textRect.height());
+  Place(textLabel, layout.text);
 
-  if (buttons == MessageButtons::Ok) {
-    AddButton(QStringLiteral("OK"), MessageAnswer::Ok);
-  } else {
-    AddButton(QStringLiteral("&Sim"), MessageAnswer::Yes);
-    AddButton(QString::fromUtf8("&Não"), MessageAnswer::No);
+  for (std::size_t i = 0; i < choices.size(); ++i) {
+    Place(AddButton(QString::fromStdString(choices[i].text), choices[i].answer), layout.buttons[i]);
   }
-
-  const int count = static_cast<int>(buttons_.size());
-  const int rowWidth = count * px(kButtonWidth) + (count - 1) * px(kButtonGap);
-  const int contentRight = textLeft + textRect.width() + 1 + px(kMargin);
-  const int width = std::max(contentRight, rowWidth + 2 * px(kMargin));
-  const int buttonsTop =
-      std::max(px(kMargin + kIconSize), textTop + textRect.height()) + px(kTextToButtons);
-  int left = (width - rowWidth) / 2;
-  for (QPushButton* button : buttons_) {
-    button->setGeometry(left, buttonsTop, px(kButtonWidth), px(kButtonHeight));
-    left += px(kButtonWidth) + px(kButtonGap);
-  }
-  setFixedSize(width, buttonsTop + px(kButtonHeight) + px(kMargin));
+  setFixedSize(layout.width, layout.height);
 
   buttons_.front()->setDefault(true);
   buttons_.front()->setFocus();
@@ -137,15 +122,15 @@ void ClassicMessageBox::keyPressEvent(QKeyEvent* event) {
 }
 
 void ClassicMessageBox::reject() {
-  // Escape and the title bar's close button: an OK box closes with OK; a
-  // Yes/No box must be answered with one of its buttons.
-  if (kind_ == MessageButtons::YesNo) return;
-  answer_ = MessageAnswer::Ok;
+  // Escape and the title bar's close button.
+  const std::optional<MessageAnswer> answer = AnswerWhenDismissed(kind_);
+  if (!answer) return;
+  answer_ = *answer;
   QDialog::reject();
 }
 
 void ClassicMessageBox::closeEvent(QCloseEvent* event) {
-  if (kind_ == MessageButtons::YesNo && result() != QDialog::Accepted) {
+  if (!AnswerWhenDismissed(kind_) && result() != QDialog::Accepted) {
     event->ignore();
     return;
   }

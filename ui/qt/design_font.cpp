@@ -3,13 +3,9 @@
 #include <QString>
 #include <QStringList>
 
+#include "ui/common/design_measures.h"
+
 namespace bt {
-
-namespace {
-
-const FontDesign kDefaultFont{"MS Sans Serif", 8.25, 400};
-
-}  // namespace
 
 void InstallFontSubstitutes() {
   // Liberation Sans (Arial's widths) fits the design's one-line labels as
@@ -28,7 +24,7 @@ void InstallFontSubstitutes() {
 
 QFont DesignFont(const std::optional<FontDesign>& font) {
   InstallFontSubstitutes();
-  const FontDesign& design = font ? *font : kDefaultFont;
+  const FontDesign& design = FontOrDefault(font);
   QFont result(QString::fromStdString(design.face));
   result.setPointSizeF(design.points);
   result.setWeight(static_cast<QFont::Weight>(design.weight));

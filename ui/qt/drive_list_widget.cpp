@@ -1,7 +1,5 @@
 #include "ui/qt/drive_list_widget.h"
 
-#include <algorithm>
-
 #include <QApplication>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -30,16 +28,13 @@ void DriveListWidget::showPopup() {
 void DriveListWidget::Fill() {
   const QSignalBlocker blocker(this);
   std::vector<DriveListEntry> entries = model_.Entries();
-  const auto same = [](const DriveListEntry& a, const DriveListEntry& b) {
-    return a.letter == b.letter && a.text == b.text;
-  };
   // Rebuilt only when the drives differ: this also runs inside the list's
   // own activation, when the change handler sets the drive back.
-  if (!std::equal(entries.begin(), entries.end(), entries_.begin(), entries_.end(), same)) {
+  if (entries != entries_) {
     entries_ = std::move(entries);
     clear();
     for (const DriveListEntry& entry : entries_) {
-      const bool floppy = entry.letter == 'A' || entry.letter == 'B';
+      const bool floppy = IsFloppyDrive(entry.letter);
       addItem(style()->standardIcon(floppy ? QStyle::SP_DriveFDIcon : QStyle::SP_DriveHDIcon),
               QString::fromStdString(entry.text));
     }

@@ -76,26 +76,12 @@ void FolderListWidget::Refresh() {
 }
 
 void FolderListWidget::UserOpens(int row) {
-  const std::vector<FolderListEntry>& entries = model_.Entries();
-  if (row < 0 || row >= static_cast<int>(entries.size())) return;
-  const std::string path = entries[static_cast<std::size_t>(row)].path;
-  bool changed = false;
-  try {
-    changed = model_.SetPath(path);
-  } catch (const AppError&) {
-    // The folder went away or cannot be read: the list stays on the current
-    // folder, read again so that a vanished entry disappears.
-    QApplication::beep();
-    try {
-      model_.Refresh();
-    } catch (const AppError&) {
-      // The current folder cannot be read either; keep what is shown.
-    }
-    Fill();
-    return;
-  }
+  using Opening = FolderListModel::Opening;
+  const Opening opening = model_.UserOpens(row);
+  if (opening == Opening::None) return;
+  if (opening == Opening::Failed) QApplication::beep();
   Fill();
-  if (changed && userChanged_) userChanged_();
+  if (opening == Opening::Changed && userChanged_) userChanged_();
 }
 
 void FolderListWidget::keyPressEvent(QKeyEvent* event) {

@@ -1,7 +1,5 @@
 #include "ui/qt/qt_window.h"
 
-#include <algorithm>
-#include <new>
 #include <vector>
 
 #include <QAccessible>
@@ -14,25 +12,19 @@
 #include <QScreen>
 
 #include "platform/error.h"
+#include "ui/common/application_end.h"
+#include "ui/common/design_measures.h"
+#include "ui/common/design_rules.h"
 #include "ui/qt/design_font.h"
 #include "ui/qt/drive_list_widget.h"
 #include "ui/qt/folder_list_widget.h"
 #include "ui/qt/frame_title_style.h"
 #include "ui/qt/program_icon.h"
-#include "ui/qt/twips.h"
 #include "ui/qt/wrapping_check_box.h"
 
 namespace bt {
 
 namespace {
-
-// A failure without a classic number, reported with the generic description.
-constexpr int kErrUnclassified = 1000;
-
-bool TakesFocus(ControlKind kind) {
-  return kind == ControlKind::DriveList || kind == ControlKind::FolderList ||
-         kind == ControlKind::CheckBox || kind == ControlKind::Button;
-}
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -54,6 +46,17 @@ QtWindow::QtWindow(const WindowDesign& design, FileSystem& files, WindowSystem& 
 QtWindow::~QtWindow() { delete top_.data(); }
 
 void QtWindow::Build(const WindowDesign& design, FileSystem& files) {
+  RequireSoundDesign(design);
+  std::unique_ptr<QWidget> top = MakeTopLevel(design);
+  MakeControls(design, top.get(), files);
+  for (const auto& [name, frame] : controls_) {
+    if (frame.kind == ControlKind::Frame) NameListsByFrame(frame.widget);
+  }
+  SetFocusOrder(design);
+  top_ = top.release();
+}
+
+std::unique_ptr<QWidget> QtWindow::MakeTopLevel(const WindowDesign& design) {
   static const bool accessibleWindows = [] {
     QAccessible::installFactory(TopLevelWindowAccessible);
     return true;
@@ -70,8 +73,10 @@ void QtWindow::Build(const WindowDesign& design, FileSystem& files) {
   top->setFont(DesignFont(std::nullopt));
   const double dpi = top->logicalDpiX();
   top->setFixedSize(TwipsToPixels(design.clientWidth, dpi), TwipsToPixels(design.clientHeight, dpi));
+  return top;
+}
 
-  // Frames first, so that a control finds its frame whatever the row order.
+void QtWindow::MakeControls(const WindowDesign& design, QWidget* top, FileSystem& files) {
   std::vector<const ControlDesign*> rows;
   for (const ControlDesign& row : design.controls) {
     if (row.kind == ControlKind::Frame) rows.push_back(&row);
@@ -79,18 +84,9 @@ void QtWindow::Build(const WindowDesign& design, FileSystem& files) {
   for (const ControlDesign& row : design.controls) {
     if (row.kind != ControlKind::Frame) rows.push_back(&row);
   }
+  const double dpi = top->logicalDpiX();
   for (const ControlDesign* row : rows) {
-    QWidget* parent = top.get();
-    if (!row->parent.empty()) {
-      auto frame = controls_.find(row->parent);
-      if (frame == controls_.end() || frame->second.kind != ControlKind::Frame) {
-        throw AppError(kErrInvalidCall, {}, row->name + " is placed in " + row->parent + ", which is no frame");
-      }
-      parent = frame->second.widget;
-    }
-    if (controls_.count(row->name) != 0) {
-      throw AppError(kErrInvalidCall, {}, "the design names " + row->name + " twice");
-    }
+    QWidget* parent = row->parent.empty() ? top : controls_.at(row->parent).widget;
     QWidget* widget = MakeControl(*row, parent, files);
     widget->setObjectName(Q(row->name));
     if (row->font) widget->setFont(DesignFont(row->font));
@@ -98,16 +94,10 @@ void QtWindow::Build(const WindowDesign& design, FileSystem& files) {
                         TwipsToPixels(row->width, dpi), TwipsToPixels(row->height, dpi));
     controls_.emplace(row->name, Control{row->kind, widget});
   }
-  for (const auto& [name, frame] : controls_) {
-    if (frame.kind == ControlKind::Frame) NameListsByFrame(frame.widget);
-  }
+}
 
-  std::vector<const ControlDesign*> focusOrder;
-  for (const ControlDesign& row : design.controls) {
-    if (TakesFocus(row.kind)) focusOrder.push_back(&row);
-  }
-  std::stable_sort(focusOrder.begin(), focusOrder.end(),
-                   [](const ControlDesign* a, const ControlDesign* b) { return a->tabIndex < b->tabIndex; });
+void QtWindow::SetFocusOrder(const WindowDesign& design) {
+  const std::vector<const ControlDesign*> focusOrder = FocusOrder(design);
   for (std::size_t i = 1; i < focusOrder.size(); ++i) {
     QWidget::setTabOrder(controls_.at(focusOrder[i - 1]->name).widget,
                          controls_.at(focusOrder[i]->name).widget);
@@ -116,7 +106,6 @@ void QtWindow::Build(const WindowDesign& design, FileSystem& files) {
     firstFocus_ = controls_.at(focusOrder.front()->name).widget;
     firstFocus_->setFocus();
   }
-  top_ = top.release();
 }
 
 QWidget* QtWindow::MakeControl(const ControlDesign& row, QWidget* parent, FileSystem& files) {
@@ -196,41 +185,23 @@ const QtWindow::Control& QtWindow::Find(const std::string& name, ControlKind kin
   return found;
 }
 
+const QtWindow::Control& QtWindow::FindWithText(const std::string& name) const {
+  const Control& found = Find(name);
+  if (!HasText(found.kind)) throw AppError(kErrInvalidCall, {}, name + " has no text");
+  return found;
+}
+
 QWidget* QtWindow::control(const std::string& name) const {
   auto found = controls_.find(name);
   return top_.isNull() || found == controls_.end() ? nullptr : found->second.widget;
 }
 
-void QtWindow::Raise(const std::string& control, ControlEvent event) {
-  auto found = handlers_.find({control, event});
-  if (found == handlers_.end() || !found->second) return;
-  // A copy: the handler may replace itself while it runs.
-  const std::function<void()> handler = found->second;
-  handler();
-}
-
 void QtWindow::RaiseFromUser(const std::string& control, ControlEvent event) {
   try {
-    Raise(control, event);
-  } catch (const AppError& error) {
-    ReportAndEnd(error.number(), error.description());
-  } catch (const std::bad_alloc&) {
-    ReportAndEnd(kErrOutOfMemory, DescriptionOf(kErrOutOfMemory));
+    handlers_.Raise(control, event);
   } catch (...) {
-    ReportAndEnd(kErrUnclassified, DescriptionOf(kErrUnclassified));
+    ReportEscapedFailureAndEnd(system_, std::current_exception());
   }
-}
-
-void QtWindow::ReportAndEnd(int number, const std::string& description) {
-  // The application reports its handlers' failures itself; this is the last
-  // stop for one that still escapes, which must not unwind through Qt.
-  try {
-    system_.ShowMessage("Erro em tempo de execução '" + std::to_string(number) + "':\n\n" + description,
-                        "BackupTarvel", MessageIcon::Error, MessageButtons::Ok);
-  } catch (...) {
-    // The box could not be shown; the application ends all the same.
-  }
-  system_.EndApplication(1);
 }
 
 void QtWindow::Show() {
@@ -252,36 +223,26 @@ bool QtWindow::Visible() const { return !top_.isNull() && top_->isVisible(); }
 void QtWindow::SetHandler(const std::string& control, ControlEvent event,
                           std::function<void()> handler) {
   Find(control);
-  handlers_[{control, event}] = std::move(handler);
+  handlers_.Set(control, event, std::move(handler));
 }
 
 void QtWindow::SetText(const std::string& control, const std::string& text) {
-  const Control& found = Find(control);
-  switch (found.kind) {
-    case ControlKind::Label: static_cast<QLabel*>(found.widget)->setText(Q(text)); return;
-    case ControlKind::Frame:
-      static_cast<QGroupBox*>(found.widget)->setTitle(Q(text));
-      NameListsByFrame(found.widget);
-      return;
-    case ControlKind::CheckBox:
-    case ControlKind::Button: static_cast<QAbstractButton*>(found.widget)->setText(Q(text)); return;
-    case ControlKind::DriveList:
-    case ControlKind::FolderList: break;
+  const Control& found = FindWithText(control);
+  if (found.kind == ControlKind::Label) {
+    static_cast<QLabel*>(found.widget)->setText(Q(text));
+  } else if (found.kind == ControlKind::Frame) {
+    static_cast<QGroupBox*>(found.widget)->setTitle(Q(text));
+    NameListsByFrame(found.widget);
+  } else {
+    static_cast<QAbstractButton*>(found.widget)->setText(Q(text));
   }
-  throw AppError(kErrInvalidCall, {}, control + " has no text");
 }
 
 std::string QtWindow::Text(const std::string& control) const {
-  const Control& found = Find(control);
-  switch (found.kind) {
-    case ControlKind::Label: return static_cast<QLabel*>(found.widget)->text().toStdString();
-    case ControlKind::Frame: return static_cast<QGroupBox*>(found.widget)->title().toStdString();
-    case ControlKind::CheckBox:
-    case ControlKind::Button: return static_cast<QAbstractButton*>(found.widget)->text().toStdString();
-    case ControlKind::DriveList:
-    case ControlKind::FolderList: break;
-  }
-  throw AppError(kErrInvalidCall, {}, control + " has no text");
+  const Control& found = FindWithText(control);
+  if (found.kind == ControlKind::Label) return static_cast<QLabel*>(found.widget)->text().toStdString();
+  if (found.kind == ControlKind::Frame) return static_cast<QGroupBox*>(found.widget)->title().toStdString();
+  return static_cast<QAbstractButton*>(found.widget)->text().toStdString();
 }
 
 int QtWindow::Value(const std::string& control) const {
@@ -309,19 +270,20 @@ bool QtWindow::Enabled(const std::string& control) const { return Find(control).
 
 void QtWindow::SetMousePointer(int pointer) {
   if (top_.isNull()) throw AppError(kErrInvalidCall, {}, "the window no longer exists");
-  if (pointer == kPointerDefault) {
-    top_->unsetCursor();
-  } else if (pointer == kPointerHourglass) {
+  if (!IsOfferedPointer(pointer)) {
+    throw AppError(kErrInvalidCall, {}, "mouse pointer " + std::to_string(pointer) + " is not offered");
+  }
+  if (pointer == kPointerHourglass) {
     top_->setCursor(Qt::WaitCursor);
   } else {
-    throw AppError(kErrInvalidCall, {}, "mouse pointer " + std::to_string(pointer) + " is not offered");
+    top_->unsetCursor();
   }
   pointer_ = pointer;
 }
 
 void QtWindow::SetDrive(const std::string& control, const std::string& drive) {
   auto* list = static_cast<DriveListWidget*>(Find(control, ControlKind::DriveList).widget);
-  if (list->SetDrive(drive)) Raise(control, ControlEvent::Change);
+  if (list->SetDrive(drive)) handlers_.Raise(control, ControlEvent::Change);
 }
 
 std::string QtWindow::Drive(const std::string& control) const {
@@ -330,7 +292,7 @@ std::string QtWindow::Drive(const std::string& control) const {
 
 void QtWindow::SetPath(const std::string& control, const std::string& path) {
   auto* list = static_cast<FolderListWidget*>(Find(control, ControlKind::FolderList).widget);
-  if (list->SetPath(path)) Raise(control, ControlEvent::Change);
+  if (list->SetPath(path)) handlers_.Raise(control, ControlEvent::Change);
 }
 
 void QtWindow::RefreshFolders(const std::string& control) {

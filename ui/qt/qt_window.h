@@ -21,6 +21,7 @@
 
 #include "platform/file_system.h"
 #include "platform/window_system.h"
+#include "ui/common/event_handlers.h"
 
 namespace bt {
 
@@ -62,20 +63,26 @@ class QtWindow final : public Window {
   };
 
   void Build(const WindowDesign& design, FileSystem& files);
+  std::unique_ptr<QWidget> MakeTopLevel(const WindowDesign& design);
+  // Every control at its design place, frames first so that a control
+  // finds its frame whatever the row order.
+  void MakeControls(const WindowDesign& design, QWidget* top, FileSystem& files);
   QWidget* MakeControl(const ControlDesign& row, QWidget* parent, FileSystem& files);
+  void SetFocusOrder(const WindowDesign& design);
   // The lists have no caption of their own: a screen reader names them by
   // the frame that holds them. Every other control is read by its caption.
   void NameListsByFrame(QWidget* frame);
   const Control& Find(const std::string& name) const;
   const Control& Find(const std::string& name, ControlKind kind) const;
-  void Raise(const std::string& control, ControlEvent event);
+  const Control& FindWithText(const std::string& name) const;
+  // A user's event: what escapes its handler is reported and ends the
+  // application, since it must not unwind through Qt.
   void RaiseFromUser(const std::string& control, ControlEvent event);
-  void ReportAndEnd(int number, const std::string& description);
 
   WindowSystem& system_;
   QPointer<QWidget> top_;
   std::map<std::string, Control> controls_;
-  std::map<std::pair<std::string, ControlEvent>, std::function<void()>> handlers_;
+  EventHandlers handlers_;
   QWidget* firstFocus_ = nullptr;
   // The button pressed, or the one that had the focus when it was disabled
   // for an operation: it gets the focus back when enabled again, as the

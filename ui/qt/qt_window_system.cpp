@@ -1,8 +1,5 @@
 #include "ui/qt/qt_window_system.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
@@ -83,15 +80,6 @@ MessageAnswer QtWindowSystem::ShowMessage(const std::string& text, const std::st
   return RunClassicMessageBox(owner, text, title, icon, buttons);
 }
 
-void QtWindowSystem::EndApplication(int exitStatus) {
-  if (endProcess_) {
-    endProcess_(exitStatus);
-    return;
-  }
-  // At once, as the classic End statement: unwinding back into Qt's event
-  // dispatch, or running destructors with windows still open, is no option.
-  std::fflush(nullptr);
-  std::_Exit(exitStatus);
-}
+void QtWindowSystem::EndApplication(int exitStatus) { EndProcess(endProcess_, exitStatus); }
 
 }  // namespace bt

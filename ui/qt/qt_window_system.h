@@ -14,14 +14,12 @@
 
 #include "platform/file_system.h"
 #include "platform/window_system.h"
+#include "ui/common/application_end.h"
 
 namespace bt {
 
 class QtWindowSystem final : public WindowSystem {
  public:
-  // Ends the process with a status, without returning.
-  using ProcessEnd = std::function<void(int)>;
-
   // The lists of every window read the drives and folders of files, which
   // must outlive the windows. endProcess replaces the real end of the
   // process (for tests); by default the process ends at once.
@@ -46,8 +44,7 @@ class QtWindowSystem final : public WindowSystem {
   MessageAnswer ShowMessage(const std::string& text, const std::string& title,
                             MessageIcon icon, MessageButtons buttons) override;
 
-  // Ends the process at once: no handler, no event loop and no destructor
-  // of the application runs any more; only the standard streams are flushed.
+  // Ends the process at once (EndProcess).
   void EndApplication(int exitStatus) override;
 
  private:

@@ -4,13 +4,12 @@
 #include <cwchar>
 #include <string>
 
+#include "ui/common/design_measures.h"
 #include "ui/win32/wide_text.h"
 
 namespace bt {
 
 namespace {
-
-const FontDesign kDefaultFont{"MS Sans Serif", 8.25, 400};
 
 struct FaceSearch {
   const wchar_t* face;
@@ -45,7 +44,7 @@ std::wstring FaceFor(const std::string& designFace) {
 }  // namespace
 
 UniqueFont MakeDesignFont(const std::optional<FontDesign>& font, UINT dpi) {
-  const FontDesign& design = font ? *font : kDefaultFont;
+  const FontDesign& design = FontOrDefault(font);
   LOGFONTW logical{};
   // Negative: the character height, as a size in points means.
   logical.lfHeight = -static_cast<LONG>(std::lround(design.points * dpi / 72.0));

@@ -1,13 +1,10 @@
 #include "ui/win32/dpi.h"
 
-#include <cmath>
 #include <initializer_list>
 
 namespace bt {
 
 namespace {
-
-constexpr int kTwipsPerInch = 1440;
 
 template <typename Function>
 Function Lookup(const wchar_t* module, const char* name) {
@@ -22,10 +19,6 @@ using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT
 using SetProcessDpiAwarenessContextFn = BOOL(WINAPI*)(HANDLE);
 
 }  // namespace
-
-int TwipsToPixels(int twips, UINT dpi) {
-  return static_cast<int>(std::lround(static_cast<double>(twips) * dpi / kTwipsPerInch));
-}
 
 int ScalePixels(int pixels, UINT dpi) { return MulDiv(pixels, static_cast<int>(dpi), kDesignDpi); }
 

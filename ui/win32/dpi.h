@@ -1,6 +1,7 @@
 // The screen's dots per inch and what depends on it. Every length of the
-// window goes through TwipsToPixels or ScalePixels at the window's dpi, so
-// the window looks the same at 100 % and at 200 %.
+// window goes through TwipsToPixels (ui/common/design_measures.h) or
+// ScalePixels at the window's dpi, so the window looks the same at 100 %
+// and at 200 %.
 //
 // Functions newer than Windows 7 (per-monitor dpi, Windows 10 1607 and
 // later) are looked up at run time; where they are missing the system's dpi
@@ -9,14 +10,12 @@
 
 #include <windows.h>
 
+#include "ui/common/design_measures.h"
+
 namespace bt {
 
 constexpr UINT kDesignDpi = 96;
 
-// Twips (1/1440 inch) to pixels at dpi, rounded to the nearest pixel: the
-// one conversion of the design table. Each length is converted on its own,
-// as the classic forms did.
-int TwipsToPixels(int twips, UINT dpi);
 // A length given in pixels at 96 dpi, at dpi.
 int ScalePixels(int pixels, UINT dpi);
 

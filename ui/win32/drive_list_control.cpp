@@ -8,7 +8,6 @@
 
 namespace bt {
 
-
 DriveListControl::DriveListControl(FileSystem& files) : model_(files) {}
 
 void DriveListControl::Attach(HWND combo) {
@@ -24,12 +23,9 @@ bool DriveListControl::SetDrive(const std::string& text) {
 
 void DriveListControl::Fill() {
   std::vector<DriveListEntry> entries = model_.Entries();
-  const auto same = [](const DriveListEntry& a, const DriveListEntry& b) {
-    return a.letter == b.letter && a.text == b.text;
-  };
   // Rebuilt only when the drives differ: this also runs while the user is
   // choosing, when the change handler sets the drive back.
-  if (!std::equal(entries.begin(), entries.end(), entries_.begin(), entries_.end(), same)) {
+  if (entries != entries_) {
     entries_ = std::move(entries);
     SendMessageW(combo_, CB_RESETCONTENT, 0, 0);
     for (const DriveListEntry& entry : entries_) {
@@ -83,7 +79,7 @@ void DriveListControl::Draw(const DRAWITEMSTRUCT& item, UINT dpi) const {
   const int pictureSize = ScalePixels(kListPictureSize, dpi);
   const int height = item.rcItem.bottom - item.rcItem.top;
   const POINT picture{item.rcItem.left + ScalePixels(2, dpi), item.rcItem.top + (height - pictureSize) / 2};
-  DrawDrivePicture(dc, picture, dpi, entry.letter == 'A' || entry.letter == 'B');
+  DrawDrivePicture(dc, picture, dpi, IsFloppyDrive(entry.letter));
   const int left = picture.x + pictureSize + ScalePixels(4, dpi);
 
   RECT text = item.rcItem;

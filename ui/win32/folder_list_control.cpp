@@ -83,25 +83,12 @@ void FolderListControl::Refresh() {
 }
 
 bool FolderListControl::UserOpensHighlighted() {
-  const LRESULT row = SendMessageW(list_, LB_GETCURSEL, 0, 0);
-  const std::vector<FolderListEntry>& entries = model_.Entries();
-  if (row < 0 || row >= static_cast<LRESULT>(entries.size())) return false;
-  const std::string path = entries[static_cast<std::size_t>(row)].path;
-  bool changed = false;
-  try {
-    changed = model_.SetPath(path);
-  } catch (const AppError&) {
-    // The folder went away or cannot be read: the list stays on the current
-    // folder, read again so that a vanished entry disappears.
-    MessageBeep(MB_OK);
-    try {
-      model_.Refresh();
-    } catch (const AppError&) {
-      // The current folder cannot be read either; keep what is shown.
-    }
-  }
+  using Opening = FolderListModel::Opening;
+  const Opening opening = model_.UserOpens(static_cast<int>(SendMessageW(list_, LB_GETCURSEL, 0, 0)));
+  if (opening == Opening::None) return false;
+  if (opening == Opening::Failed) MessageBeep(MB_OK);
   Fill();
-  return changed;
+  return opening == Opening::Changed;
 }
 
 int FolderListControl::IndentStep(UINT dpi) { return ScalePixels(8, dpi); }

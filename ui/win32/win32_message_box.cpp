@@ -3,13 +3,13 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <stdexcept>
-#include <tuple>
-#include <utility>
+#include <type_traits>
 #include <vector>
 
-#include "ui/common/classic_box_metrics.h"
+#include "ui/common/classic_box.h"
 #include "ui/common/message_clipboard.h"
 #include "ui/win32/design_fonts.h"
 #include "ui/win32/dpi.h"
@@ -34,37 +34,75 @@ struct BoxState {
   std::vector<BoxButton> buttons;
   std::optional<MessageAnswer> answer;
   HICON icon = nullptr;
-  bool ownsIcon = false;
-  RECT iconRect{};
+  Rect iconPlace;
   const FailureSink* sink = nullptr;
+};
+
+int CommandOf(MessageAnswer answer) {
+  switch (answer) {
+    case MessageAnswer::Yes: return IDYES;
+    case MessageAnswer::No: return IDNO;
+    case MessageAnswer::Ok: break;
+  }
+  return IDOK;
+}
+
+// The icon of the box, destroyed with it when it was made for it.
+class BoxIcon {
+ public:
+  BoxIcon(MessageIcon icon, int size);
+  ~BoxIcon() {
+    if (owned_) DestroyIcon(icon_);
+  }
+  BoxIcon(const BoxIcon&) = delete;
+  BoxIcon& operator=(const BoxIcon&) = delete;
+  HICON get() const { return icon_; }
+
+ private:
+  HICON icon_ = nullptr;
+  bool owned_ = false;
+};
+
+// A window destroyed when the box is over.
+struct WindowDestroyer {
+  void operator()(HWND window) const { DestroyWindow(window); }
+};
+using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+
+// The owner disabled while the box is open, and enabled again before the
+// box goes, so that Windows gives it back the activation.
+class DisabledOwner {
+ public:
+  explicit DisabledOwner(HWND owner) : owner_(owner != nullptr && IsWindowEnabled(owner) ? owner : nullptr) {
+    if (owner_ != nullptr) EnableWindow(owner_, FALSE);
+  }
+  ~DisabledOwner() {
+    if (owner_ != nullptr) EnableWindow(owner_, TRUE);
+  }
+  DisabledOwner(const DisabledOwner&) = delete;
+  DisabledOwner& operator=(const DisabledOwner&) = delete;
+
+ private:
+  HWND owner_;
 };
 
 using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
 
 // The system's icon at size pixels: LoadIconWithScaleDown (common controls
 // 6) draws it sharp at any dpi; LoadIconW gives the 32-pixel one.
-std::pair<HICON, bool> SystemIcon(MessageIcon icon, int size) {
+BoxIcon::BoxIcon(MessageIcon icon, int size) {
   const wchar_t* id = icon == MessageIcon::Question ? IDI_QUESTION
                       : icon == MessageIcon::Error  ? IDI_ERROR
                                                     : IDI_INFORMATION;
   if (HMODULE controls = GetModuleHandleW(L"comctl32.dll"); controls != nullptr) {
     const auto scaleDown = reinterpret_cast<LoadIconWithScaleDownFn>(
         reinterpret_cast<void*>(GetProcAddress(controls, "LoadIconWithScaleDown")));
-    HICON loaded = nullptr;
-    if (scaleDown != nullptr && SUCCEEDED(scaleDown(nullptr, id, size, size, &loaded))) {
-      return {loaded, true};
+    if (scaleDown != nullptr && SUCCEEDED(scaleDown(nullptr, id, size, size, &icon_))) {
+      owned_ = true;
+      return;
     }
   }
-  return {LoadIconW(nullptr, id), false};
-}
-
-std::wstring WithCrLf(const std::string& text) {
-  std::string converted;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) converted += '\r';
-    converted += text[i];
-  }
-  return Widen(converted);
+  icon_ = LoadIconW(nullptr, id);
 }
 
 void CopyToClipboard(HWND box, const BoxState& state) {
@@ -89,6 +127,11 @@ void CopyToClipboard(HWND box, const BoxState& state) {
   CloseClipboard();
 }
 
+// Escape or the title bar's close button: a question stays open.
+void Dismiss(BoxState& state) {
+  if (std::optional<MessageAnswer> answer = AnswerWhenDismissed(state.kind)) state.answer = answer;
+}
+
 bool IsCopyKey(const MSG& message) {
   return message.message == WM_KEYDOWN && (message.wParam == 'C' || message.wParam == VK_INSERT) &&
          GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_MENU) >= 0;
@@ -108,12 +151,11 @@ LRESULT CALLBACK BoxProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lPar
         for (const BoxButton& button : state->buttons) {
           if (button.id == id) state->answer = button.answer;
         }
-        // Escape: an OK box closes with OK; a question waits for an answer.
-        if (id == IDCANCEL && state->kind == MessageButtons::Ok) state->answer = MessageAnswer::Ok;
+        if (id == IDCANCEL) Dismiss(*state);  // Escape
         return 0;
       }
       case WM_CLOSE:
-        if (state->kind == MessageButtons::Ok) state->answer = MessageAnswer::Ok;
+        Dismiss(*state);
         return 0;
       case WM_COPY:
         CopyToClipboard(box, *state);
@@ -121,9 +163,8 @@ LRESULT CALLBACK BoxProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lPar
       case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(box, &paint);
-        const RECT& at = state->iconRect;
-        DrawIconEx(dc, at.left, at.top, state->icon, at.right - at.left, at.bottom - at.top, 0,
-                   nullptr, DI_NORMAL);
+        const Rect& at = state->iconPlace;
+        DrawIconEx(dc, at.left, at.top, state->icon, at.width, at.height, 0, nullptr, DI_NORMAL);
         EndPaint(box, &paint);
         return 0;
       }
@@ -148,6 +189,7 @@ ATOM RegisterBoxClass() {
   return atom;
 }
 
+// The text's size in font, wrapped at maxWidth.
 SIZE MeasureText(HFONT font, const std::wstring& text, int maxWidth) {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font);
@@ -156,7 +198,7 @@ SIZE MeasureText(HFONT font, const std::wstring& text, int maxWidth) {
             DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
-  return SIZE{rect.right - rect.left + 1, rect.bottom - rect.top};
+  return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
 // The rectangle to centre a box of size on: the owner's window, else the
@@ -177,86 +219,68 @@ RECT PlaceBox(HWND owner, SIZE size) {
   return RECT{left, top, left + size.cx, top + size.cy};
 }
 
-}  // namespace
-
-MessageAnswer RunMessageBox(HWND owner, const std::string& text, const std::string& title,
-                            MessageIcon icon, MessageButtons buttons, const FailureSink& sink) {
-  RegisterBoxClass();
+BoxState StateOf(const std::string& text, const std::string& title, MessageButtons buttons,
+                 const FailureSink& sink) {
   BoxState state;
   state.text = text;
   state.title = title;
   state.kind = buttons;
   state.sink = &sink;
-  if (buttons == MessageButtons::Ok) {
-    state.buttons = {{IDOK, "OK", MessageAnswer::Ok}};
-  } else {
-    state.buttons = {{IDYES, "&Sim", MessageAnswer::Yes}, {IDNO, "&Não", MessageAnswer::No}};
+  for (const Button& button : ButtonsOf(buttons)) {
+    state.buttons.push_back({CommandOf(button.answer), button.text, button.answer});
   }
+  return state;
+}
 
-  const UINT dpi = owner != nullptr ? DpiOfWindow(owner) : SystemDpi();
-  const auto px = [dpi](int pixels) { return ScalePixels(pixels, dpi); };
-  const UniqueFont font = MakeFont(NonClientMetricsAt(dpi).lfMessageFont);
-  const std::wstring shown = WithCrLf(text);
-  const SIZE textSize = MeasureText(font.get(), shown, px(kMaxTextWidth));
+constexpr DWORD kBoxStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kBoxExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-  // The same arithmetic as the Linux build's box.
-  const int textLeft = px(kMargin + kIconSize + kIconGap);
-  const int textTop = px(kMargin) + std::max<int>(0, (px(kIconSize) - textSize.cy) / 2);
-  const int count = static_cast<int>(state.buttons.size());
-  const int rowWidth = count * px(kButtonWidth) + (count - 1) * px(kButtonGap);
-  const int width = std::max<int>(textLeft + textSize.cx + px(kMargin), rowWidth + 2 * px(kMargin));
-  const int buttonsTop = std::max<int>(px(kMargin + kIconSize), textTop + textSize.cy) + px(kTextToButtons);
-  const int height = buttonsTop + px(kButtonHeight) + px(kMargin);
-  state.iconRect = RECT{px(kMargin), px(kMargin), px(kMargin + kIconSize), px(kMargin + kIconSize)};
-  std::tie(state.icon, state.ownsIcon) = SystemIcon(icon, px(kIconSize));
-
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-  const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-  const RECT place = PlaceBox(owner, OuterSizeForClient(SIZE{width, height}, style, exStyle, dpi));
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  HWND box = CreateWindowExW(exStyle, kMessageBoxClass, Widen(title).c_str(), style, place.left,
-                             place.top, place.right - place.left, place.bottom - place.top, owner,
-                             nullptr, instance, &state);
-  if (box == nullptr) {
-    if (state.ownsIcon) DestroyIcon(state.icon);
-    throw std::runtime_error("the message box could not be created");
+// The box's own window, hidden, at its place over owner; a question's
+// close button greyed.
+UniqueWindow MakeBoxWindow(HWND owner, BoxState& state, const Layout& layout, UINT dpi) {
+  const SIZE outer = OuterSizeForClient(SIZE{layout.width, layout.height}, kBoxStyle, kBoxExStyle, dpi);
+  const RECT place = PlaceBox(owner, outer);
+  UniqueWindow box(CreateWindowExW(kBoxExStyle, kMessageBoxClass, Widen(state.title).c_str(), kBoxStyle,
+                                   place.left, place.top, place.right - place.left, place.bottom - place.top,
+                                   owner, nullptr, GetModuleHandleW(nullptr), &state));
+  if (box == nullptr) throw std::runtime_error("the message box could not be created");
+  if (!AnswerWhenDismissed(state.kind)) {
+    EnableMenuItem(GetSystemMenu(box.get(), FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
   }
-  if (buttons == MessageButtons::YesNo) {
-    EnableMenuItem(GetSystemMenu(box, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_GRAYED);
-  }
+  return box;
+}
 
-  HWND textControl = CreateWindowExW(0, L"STATIC", shown.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                                     textLeft, textTop, textSize.cx, textSize.cy, box, nullptr, instance, nullptr);
-  SendMessageW(textControl, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
-  int left = (width - rowWidth) / 2;
+HWND AddControl(HWND box, const wchar_t* type, const std::wstring& text, DWORD style, const Rect& at, int id,
+                HFONT font) {
+  HWND control = CreateWindowExW(0, type, text.c_str(), WS_CHILD | WS_VISIBLE | style, at.left, at.top, at.width,
+                                 at.height, box, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return control;
+}
+
+// The text and the buttons, the first one the default; returns the first.
+HWND AddControls(HWND box, const BoxState& state, const std::wstring& shown, const Layout& layout, HFONT font) {
+  AddControl(box, L"STATIC", shown, SS_LEFT | SS_NOPREFIX, layout.text, 0, font);
   HWND first = nullptr;
-  for (const BoxButton& button : state.buttons) {
+  for (std::size_t i = 0; i < state.buttons.size(); ++i) {
+    const BoxButton& button = state.buttons[i];
     const DWORD kind = first == nullptr ? BS_DEFPUSHBUTTON | WS_GROUP : BS_PUSHBUTTON;
-    HWND control = CreateWindowExW(0, L"BUTTON", Widen(button.text).c_str(),
-                                   WS_CHILD | WS_VISIBLE | WS_TABSTOP | kind, left, buttonsTop,
-                                   px(kButtonWidth), px(kButtonHeight), box,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(button.id)), instance, nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+    HWND control = AddControl(box, L"BUTTON", Widen(button.text), WS_TABSTOP | kind, layout.buttons[i], button.id, font);
     if (first == nullptr) first = control;
-    left += px(kButtonWidth) + px(kButtonGap);
   }
   SendMessageW(box, DM_SETDEFID, static_cast<WPARAM>(state.buttons.front().id), 0);
   SendMessageW(box, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL | UISF_HIDEFOCUS), 0);
+  return first;
+}
 
-  const bool ownerWasEnabled = owner != nullptr && IsWindowEnabled(owner);
-  if (ownerWasEnabled) EnableWindow(owner, FALSE);
-  ShowWindow(box, SW_SHOW);
-  SetForegroundWindow(box);
-  SendMessageW(box, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
-
+// Runs the box's messages until it has an answer, with Ctrl+C and
+// Ctrl+Insert copying it. Returns the status of a WM_QUIT that came first.
+std::optional<int> RunUntilAnswered(HWND box, BoxState& state) {
   MSG message;
-  std::optional<int> quit;
   while (!state.answer) {
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);
-    if (got <= 0) {
-      quit = got == 0 ? static_cast<int>(message.wParam) : 1;
-      break;
-    }
+    if (got <= 0) return got == 0 ? static_cast<int>(message.wParam) : 1;
     if (IsCopyKey(message) && (message.hwnd == box || IsChild(box, message.hwnd))) {
       CopyToClipboard(box, state);
       continue;
@@ -266,14 +290,39 @@ MessageAnswer RunMessageBox(HWND owner, const std::string& text, const std::stri
       DispatchMessageW(&message);
     }
   }
+  return std::nullopt;
+}
 
-  // The owner is enabled first, so that Windows gives it back the activation.
-  if (ownerWasEnabled) EnableWindow(owner, TRUE);
-  DestroyWindow(box);
-  if (state.ownsIcon) DestroyIcon(state.icon);
+}  // namespace
+
+MessageAnswer RunMessageBox(HWND owner, const std::string& text, const std::string& title,
+                            MessageIcon icon, MessageButtons buttons, const FailureSink& sink) {
+  RegisterBoxClass();
+  BoxState state = StateOf(text, title, buttons, sink);
+
+  const UINT dpi = owner != nullptr ? DpiOfWindow(owner) : SystemDpi();
+  const auto px = [dpi](int pixels) { return ScalePixels(pixels, dpi); };
+  const UniqueFont font = MakeFont(NonClientMetricsAt(dpi).lfMessageFont);
+  const std::wstring shown = Widen(WithCrLf(text));
+  const SIZE textSize = MeasureText(font.get(), shown, px(kMaxTextWidth));
+  const Layout layout = LayOut(px, textSize.cx, textSize.cy, static_cast<int>(state.buttons.size()));
+  std::optional<int> quit;
+  {
+    const BoxIcon boxIcon(icon, px(kIconSize));
+    state.icon = boxIcon.get();
+    state.iconPlace = layout.icon;
+    const UniqueWindow box = MakeBoxWindow(owner, state, layout, dpi);
+    HWND first = AddControls(box.get(), state, shown, layout, font.get());
+    // Declared last: the owner is enabled again before the box goes.
+    const DisabledOwner disabled(owner);
+    ShowWindow(box.get(), SW_SHOW);
+    SetForegroundWindow(box.get());
+    SendMessageW(box.get(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+    quit = RunUntilAnswered(box.get(), state);
+  }
   if (quit) {
     PostQuitMessage(*quit);
-    return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+    return AnswerWhenQuitting(buttons);
   }
   return *state.answer;
 }

@@ -3,10 +3,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <new>
 #include <vector>
 
 #include "platform/error.h"
+#include "ui/common/design_rules.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/resource_ids.h"
 #include "ui/win32/wide_text.h"
@@ -41,11 +41,6 @@ void SetFieldHeight(HWND combo, int height) {
   }
 }
 
-bool TakesFocus(ControlKind kind) {
-  return kind == ControlKind::DriveList || kind == ControlKind::FolderList ||
-         kind == ControlKind::CheckBox || kind == ControlKind::Button;
-}
-
 HICON ProgramIcon(int size) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   if (auto* icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(BT_PROGRAM_ICON), IMAGE_ICON,
@@ -54,6 +49,57 @@ HICON ProgramIcon(int size) {
   }
   // A program without the resource (a test): Windows' own.
   return LoadIconW(nullptr, IDI_APPLICATION);
+}
+
+// The main windows' class, registered once for the process.
+ATOM MainWindowClass(WNDPROC procedure) {
+  static const ATOM windowClass = [procedure] {
+    WNDCLASSEXW type{};
+    type.cbSize = sizeof type;
+    type.lpfnWndProc = procedure;
+    // Of a dialog class: DefDlgProcW moves the focus for the dialog manager.
+    type.cbWndExtra = DLGWINDOWEXTRA;
+    type.hInstance = GetModuleHandleW(nullptr);
+    type.hIcon = ProgramIcon(GetSystemMetrics(SM_CXICON));
+    type.hIconSm = ProgramIcon(GetSystemMetrics(SM_CXSMICON));
+    type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    type.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    type.lpszClassName = kMainWindowClass;
+    return RegisterClassExW(&type);
+  }();
+  return windowClass;
+}
+
+// The Windows control that shows a row of the design.
+struct NativeControl {
+  const wchar_t* type;
+  DWORD style;
+  DWORD exStyle = 0;
+};
+
+NativeControl NativeControlOf(const ControlDesign& row) {
+  constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+  constexpr DWORD kTabStop = WS_TABSTOP | WS_GROUP;
+  switch (row.kind) {
+    case ControlKind::Label:
+      // "&" is shown as written: a folder named "A&B" has no access key.
+      return {L"STATIC", kChild | SS_NOPREFIX | (row.alignment == Alignment::Center ? SS_CENTER : SS_LEFT)};
+    case ControlKind::Frame:
+      return {L"BUTTON", kChild | BS_GROUPBOX | WS_CLIPSIBLINGS};
+    case ControlKind::DriveList:
+      return {L"COMBOBOX",
+              kChild | kTabStop | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS};
+    case ControlKind::FolderList:
+      return {L"LISTBOX",
+              kChild | kTabStop | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
+                  LBS_NOINTEGRALHEIGHT,
+              WS_EX_CLIENTEDGE};
+    case ControlKind::CheckBox:
+      return {L"BUTTON", kChild | kTabStop | BS_AUTOCHECKBOX | BS_MULTILINE};
+    case ControlKind::Button:
+      return {L"BUTTON", kChild | kTabStop | BS_PUSHBUTTON};
+  }
+  return {L"STATIC", kChild};
 }
 
 }  // namespace
@@ -81,48 +127,34 @@ void Win32Window::Detach() {
 }
 
 void Win32Window::Build() {
-  static const ATOM windowClass = [] {
-    WNDCLASSEXW type{};
-    type.cbSize = sizeof type;
-    type.lpfnWndProc = Procedure;
-    // Of a dialog class: DefDlgProcW moves the focus for the dialog manager.
-    type.cbWndExtra = DLGWINDOWEXTRA;
-    type.hInstance = GetModuleHandleW(nullptr);
-    type.hIcon = ProgramIcon(GetSystemMetrics(SM_CXICON));
-    type.hIconSm = ProgramIcon(GetSystemMetrics(SM_CXSMICON));
-    type.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    type.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    type.lpszClassName = kMainWindowClass;
-    return RegisterClassExW(&type);
-  }();
-  if (windowClass == 0) throw AppError(kErrInvalidCall, {}, "RegisterClassExW failed");
+  if (MainWindowClass(Procedure) == 0) throw AppError(kErrInvalidCall, {}, "RegisterClassExW failed");
+  RequireSoundDesign(design_);
+  NumberControls();
+  MakeTopLevel();
+  dpi_ = DpiOfWindow(window_);
+  // Before the controls: the lists measure their lines while they are made.
+  MakeFonts();
+  MakeControls();
+  Layout();
+  // Access keys underlined and the focus shown from the start, as the
+  // classic window shows them, not only once the keyboard is used.
+  SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL | UISF_HIDEFOCUS), 0);
+}
 
-  // Every row checked before anything is made.
+void Win32Window::NumberControls() {
   int id = kFirstControlId;
-  for (const ControlDesign& row : design_.controls) {
-    if (controls_.count(row.name) != 0) {
-      throw AppError(kErrInvalidCall, {}, "the design names " + row.name + " twice");
-    }
-    controls_.emplace(row.name, Control{row, nullptr, id++});
-  }
-  for (const ControlDesign& row : design_.controls) {
-    if (row.parent.empty()) continue;
-    auto frame = controls_.find(row.parent);
-    if (frame == controls_.end() || frame->second.design.kind != ControlKind::Frame) {
-      throw AppError(kErrInvalidCall, {}, row.name + " is placed in " + row.parent + ", which is no frame");
-    }
-  }
+  for (const ControlDesign& row : design_.controls) controls_.emplace(row.name, Control{row, nullptr, id++});
+}
 
+void Win32Window::MakeTopLevel() {
   window_ = CreateWindowExW(kWindowExStyle, kMainWindowClass, Widen(design_.title).c_str(), kWindowStyle,
                             CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr,
                             GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) throw AppError(kErrInvalidCall, {}, "CreateWindowExW failed for the main window");
-  dpi_ = DpiOfWindow(window_);
-  // Before the controls: the lists measure their lines while they are made.
-  MakeFonts();
+}
 
-  // Made in tab order, so that the dialog manager's Tab follows it; frames
-  // last, beneath the controls they hold.
+void Win32Window::MakeControls() {
+  // Frames last, beneath the controls they hold.
   std::vector<Control*> order;
   for (auto& [name, control] : controls_) order.push_back(&control);
   std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
@@ -137,51 +169,20 @@ void Win32Window::Build() {
       throw AppError(kErrInvalidCall, {}, "CreateWindowExW failed for " + control->design.name);
     }
   }
-  Layout();
-  // Access keys underlined and the focus shown from the start, as the
-  // classic window shows them, not only once the keyboard is used.
-  SendMessageW(window_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL | UISF_HIDEFOCUS), 0);
 }
 
 HWND Win32Window::MakeControl(const Control& control) {
   const ControlDesign& row = control.design;
-  const wchar_t* type = L"STATIC";
-  DWORD style = WS_CHILD | WS_VISIBLE;
-  DWORD exStyle = 0;
-  switch (row.kind) {
-    case ControlKind::Label:
-      // "&" is shown as written: a folder named "A&B" has no access key.
-      style |= SS_NOPREFIX | (row.alignment == Alignment::Center ? SS_CENTER : SS_LEFT);
-      break;
-    case ControlKind::Frame:
-      type = L"BUTTON";
-      style |= BS_GROUPBOX | WS_CLIPSIBLINGS;
-      break;
-    case ControlKind::DriveList:
-      type = L"COMBOBOX";
-      style |= WS_TABSTOP | WS_GROUP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS;
-      break;
-    case ControlKind::FolderList:
-      type = L"LISTBOX";
-      style |= WS_TABSTOP | WS_GROUP | WS_VSCROLL | LBS_NOTIFY | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS |
-               LBS_NOINTEGRALHEIGHT;
-      exStyle |= WS_EX_CLIENTEDGE;
-      break;
-    case ControlKind::CheckBox:
-      type = L"BUTTON";
-      style |= WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX | BS_MULTILINE;
-      break;
-    case ControlKind::Button:
-      type = L"BUTTON";
-      style |= WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON;
-      break;
-  }
-  const std::wstring text =
-      row.kind == ControlKind::DriveList || row.kind == ControlKind::FolderList ? L"" : Widen(row.text);
-  HWND handle = CreateWindowExW(exStyle, type, text.c_str(), style, 0, 0, 10, 10, window_,
+  const NativeControl native = NativeControlOf(row);
+  const std::wstring text = HasText(row.kind) ? Widen(row.text) : L"";
+  HWND handle = CreateWindowExW(native.exStyle, native.type, text.c_str(), native.style, 0, 0, 10, 10, window_,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
                                 GetModuleHandleW(nullptr), nullptr);
-  if (handle == nullptr) return nullptr;
+  if (handle != nullptr) AttachList(row, handle);
+  return handle;
+}
+
+void Win32Window::AttachList(const ControlDesign& row, HWND handle) {
   if (row.kind == ControlKind::DriveList) {
     auto list = std::make_unique<DriveListControl>(files_);
     list->Attach(handle);
@@ -191,7 +192,6 @@ HWND Win32Window::MakeControl(const Control& control) {
     list->Attach(handle);
     folderLists_[row.name] = std::move(list);
   }
-  return handle;
 }
 
 POINT Win32Window::DesignOrigin(const ControlDesign& row) const {
@@ -257,64 +257,78 @@ LRESULT Win32Window::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       if (lParam != 0) OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
-    case WM_DRAWITEM: {
-      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      const Control* control = FindById(static_cast<int>(item.CtlID));
-      if (control == nullptr) break;
-      if (auto drive = driveLists_.find(control->design.name); drive != driveLists_.end()) {
-        drive->second->Draw(item, dpi_);
-        return TRUE;
-      }
-      if (auto folder = folderLists_.find(control->design.name); folder != folderLists_.end()) {
-        folder->second->Draw(item, dpi_);
-        return TRUE;
-      }
+    case WM_DRAWITEM:
+      if (OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
       break;
-    }
-    case WM_MEASUREITEM: {
-      auto& item = *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-      const Control* control = FindById(static_cast<int>(item.CtlID));
-      if (control == nullptr || fonts_.count("") == 0) break;
-      HFONT font = fonts_.at("").get();
-      item.itemHeight = static_cast<UINT>(control->design.kind == ControlKind::FolderList
-                                              ? FolderListControl::LineHeight(font, dpi_)
-                                              : DriveListControl::LineHeight(font, dpi_));
-      return TRUE;
-    }
+    case WM_MEASUREITEM:
+      if (OnMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam))) return TRUE;
+      break;
     case WM_SETCURSOR:
-      // Over the whole window, its controls included: they ask their parent first.
-      if (pointer_ == kPointerHourglass) {
-        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        return TRUE;
-      }
+      if (OnSetCursor()) return TRUE;
       break;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_CLOSE && Busy()) return 0;
       break;
     case WM_CLOSE:
-      // Refused while busy: an operation is replacing the user's files.
-      if (Busy()) return 0;
-      if (Win32WindowSystem* system = system_) {
-        DestroyWindow(window_);
-        system->ClosedByUser();
-      }
+      OnClose();
       return 0;
     case WM_QUERYENDSESSION:
       return Busy() ? FALSE : TRUE;
-    case WM_DPICHANGED: {
-      const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-      // Every length and font again from the design, at the new dpi.
-      dpi_ = HIWORD(wParam);
-      MakeFonts();
-      Layout();
-      SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    case WM_DPICHANGED:
+      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
-    }
     default:
       break;
   }
   return DefDlgProcW(window_, message, wParam, lParam);
+}
+
+bool Win32Window::OnDrawItem(const DRAWITEMSTRUCT& item) {
+  const Control* control = FindById(static_cast<int>(item.CtlID));
+  if (control == nullptr) return false;
+  if (auto drive = driveLists_.find(control->design.name); drive != driveLists_.end()) {
+    drive->second->Draw(item, dpi_);
+    return true;
+  }
+  if (auto folder = folderLists_.find(control->design.name); folder != folderLists_.end()) {
+    folder->second->Draw(item, dpi_);
+    return true;
+  }
+  return false;
+}
+
+bool Win32Window::OnMeasureItem(MEASUREITEMSTRUCT& item) {
+  const Control* control = FindById(static_cast<int>(item.CtlID));
+  if (control == nullptr || fonts_.count("") == 0) return false;
+  HFONT font = fonts_.at("").get();
+  item.itemHeight = static_cast<UINT>(control->design.kind == ControlKind::FolderList
+                                          ? FolderListControl::LineHeight(font, dpi_)
+                                          : DriveListControl::LineHeight(font, dpi_));
+  return true;
+}
+
+bool Win32Window::OnSetCursor() {
+  // Over the whole window, its controls included: they ask their parent first.
+  if (pointer_ != kPointerHourglass) return false;
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  return true;
+}
+
+void Win32Window::OnClose() {
+  // Refused while busy: an operation is replacing the user's files.
+  if (Busy()) return;
+  if (Win32WindowSystem* system = system_) {
+    DestroyWindow(window_);
+    system->ClosedByUser();
+  }
+}
+
+void Win32Window::OnDpiChanged(UINT dpi, const RECT& suggested) {
+  // Every length and font again from the design, at the new dpi.
+  dpi_ = dpi;
+  MakeFonts();
+  Layout();
+  SetWindowPos(window_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 const Win32Window::Control* Win32Window::FindByHandle(HWND handle) const {
@@ -385,17 +399,15 @@ const Win32Window::Control& Win32Window::Find(const std::string& name, ControlKi
   return found;
 }
 
+const Win32Window::Control& Win32Window::FindWithText(const std::string& name) const {
+  const Control& found = Find(name);
+  if (!HasText(found.design.kind)) throw AppError(kErrInvalidCall, {}, name + " has no text");
+  return found;
+}
+
 HWND Win32Window::control(const std::string& name) const {
   auto found = controls_.find(name);
   return window_ == nullptr || found == controls_.end() ? nullptr : found->second.handle;
-}
-
-void Win32Window::Raise(const std::string& control, ControlEvent event) {
-  auto found = handlers_.find({control, event});
-  if (found == handlers_.end() || !found->second) return;
-  // A copy: the handler may replace itself while it runs.
-  const std::function<void()> handler = found->second;
-  handler();
 }
 
 void Win32Window::RaiseFromUser(const std::string& control, ControlEvent event) {
@@ -407,7 +419,7 @@ void Win32Window::RaiseFromUser(const std::string& control, ControlEvent event) 
     Running& operator=(const Running&) = delete;
   } running(userHandlers_);
   try {
-    Raise(control, event);
+    handlers_.Raise(control, event);
   } catch (...) {
     if (system_ != nullptr) system_->ReportAndEnd(std::current_exception());
   }
@@ -434,12 +446,9 @@ void Win32Window::Show() {
   SetForegroundWindow(window_);
   HWND focus = GetFocus();
   if (focus == nullptr || (focus != window_ && !IsChild(window_, focus))) {
-    const ControlDesign* first = nullptr;
-    for (const ControlDesign& row : design_.controls) {
-      if (TakesFocus(row.kind) && (first == nullptr || row.tabIndex < first->tabIndex)) first = &row;
-    }
-    if (first != nullptr) {
-      SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control(first->name)), TRUE);
+    const std::vector<const ControlDesign*> focusOrder = FocusOrder(design_);
+    if (!focusOrder.empty()) {
+      SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control(focusOrder.front()->name)), TRUE);
     }
   }
   UpdateWindow(window_);
@@ -449,22 +458,16 @@ bool Win32Window::Visible() const { return window_ != nullptr && IsWindowVisible
 
 void Win32Window::SetHandler(const std::string& control, ControlEvent event, std::function<void()> handler) {
   Find(control);
-  handlers_[{control, event}] = std::move(handler);
+  handlers_.Set(control, event, std::move(handler));
 }
 
 void Win32Window::SetText(const std::string& control, const std::string& text) {
-  const Control& found = Find(control);
-  if (found.design.kind == ControlKind::DriveList || found.design.kind == ControlKind::FolderList) {
-    throw AppError(kErrInvalidCall, {}, control + " has no text");
-  }
+  const Control& found = FindWithText(control);
   SetWindowTextW(found.handle, Widen(text).c_str());
 }
 
 std::string Win32Window::Text(const std::string& control) const {
-  const Control& found = Find(control);
-  if (found.design.kind == ControlKind::DriveList || found.design.kind == ControlKind::FolderList) {
-    throw AppError(kErrInvalidCall, {}, control + " has no text");
-  }
+  const Control& found = FindWithText(control);
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(found.handle)) + 1, L'\0');
   text.resize(static_cast<std::size_t>(GetWindowTextW(found.handle, text.data(), static_cast<int>(text.size()))));
   return Narrow(text);
@@ -501,7 +504,7 @@ bool Win32Window::CursorOverWindow() const {
 
 void Win32Window::SetMousePointer(int pointer) {
   if (window_ == nullptr) throw AppError(kErrInvalidCall, {}, "the window no longer exists");
-  if (pointer != kPointerDefault && pointer != kPointerHourglass) {
+  if (!IsOfferedPointer(pointer)) {
     throw AppError(kErrInvalidCall, {}, "mouse pointer " + std::to_string(pointer) + " is not offered");
   }
   pointer_ = pointer;
@@ -517,7 +520,7 @@ void Win32Window::SetMousePointer(int pointer) {
 
 void Win32Window::SetDrive(const std::string& control, const std::string& drive) {
   Find(control, ControlKind::DriveList);
-  if (driveLists_.at(control)->SetDrive(drive)) Raise(control, ControlEvent::Change);
+  if (driveLists_.at(control)->SetDrive(drive)) handlers_.Raise(control, ControlEvent::Change);
 }
 
 std::string Win32Window::Drive(const std::string& control) const {
@@ -527,7 +530,7 @@ std::string Win32Window::Drive(const std::string& control) const {
 
 void Win32Window::SetPath(const std::string& control, const std::string& path) {
   Find(control, ControlKind::FolderList);
-  if (folderLists_.at(control)->SetPath(path)) Raise(control, ControlEvent::Change);
+  if (folderLists_.at(control)->SetPath(path)) handlers_.Raise(control, ControlEvent::Change);
 }
 
 std::string Win32Window::Path(const std::string& control) const {

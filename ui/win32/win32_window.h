@@ -29,10 +29,11 @@
 #include <utility>
 
 #include "platform/file_system.h"
+#include "platform/window_system.h"
+#include "ui/common/event_handlers.h"
 #include "ui/win32/design_fonts.h"
 #include "ui/win32/drive_list_control.h"
 #include "ui/win32/folder_list_control.h"
-#include "platform/window_system.h"
 
 namespace bt {
 
@@ -90,9 +91,25 @@ class Win32Window final : public Window {
   };
 
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // The window procedure's own work; a message it leaves goes on to
+  // DefDlgProcW.
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
+  bool OnDrawItem(const DRAWITEMSTRUCT& item);
+  bool OnMeasureItem(MEASUREITEMSTRUCT& item);
+  bool OnSetCursor();
+  void OnClose();
+  void OnDpiChanged(UINT dpi, const RECT& suggested);
+  void OnCommand(int id, int code);
+
   void Build();
+  // The design's rows, each with its control identifier; nothing is made.
+  void NumberControls();
+  void MakeTopLevel();
+  // Every control, in the order the dialog manager's Tab follows.
+  void MakeControls();
   HWND MakeControl(const Control& control);
+  // The drive or folder list that draws into a control just made.
+  void AttachList(const ControlDesign& row, HWND handle);
   void MakeFonts();
   // Places every control and sizes the window at dpi_, with fonts_.
   void Layout();
@@ -101,8 +118,7 @@ class Win32Window final : public Window {
   const Control* FindByHandle(HWND handle) const;
   const Control& Find(const std::string& name) const;
   const Control& Find(const std::string& name, ControlKind kind) const;
-  void OnCommand(int id, int code);
-  void Raise(const std::string& control, ControlEvent event);
+  const Control& FindWithText(const std::string& name) const;
   void RaiseFromUser(const std::string& control, ControlEvent event);
   bool CursorOverWindow() const;
 
@@ -115,7 +131,7 @@ class Win32Window final : public Window {
   std::map<std::string, std::unique_ptr<DriveListControl>> driveLists_;
   std::map<std::string, std::unique_ptr<FolderListControl>> folderLists_;
   std::map<std::string, UniqueFont> fonts_;  // by control; "" the window's default
-  std::map<std::pair<std::string, ControlEvent>, std::function<void()>> handlers_;
+  EventHandlers handlers_;
   // The button that had the focus when it was disabled for an operation: it
   // gets the focus back when enabled again, as the user left it.
   HWND focusBeforeDisabled_ = nullptr;

@@ -1,19 +1,11 @@
 #include "ui/win32/win32_window_system.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <new>
-
-#include "platform/error.h"
 #include "ui/win32/win32_message_box.h"
 #include "ui/win32/win32_window.h"
 
 namespace bt {
 
 namespace {
-
-// A failure without a classic number, reported with the generic description.
-constexpr int kErrUnclassified = 1000;
 
 bool IsUserInput(UINT message) {
   if (message == WM_MOUSEMOVE || message == WM_NCMOUSEMOVE) return false;  // the pointer follows
@@ -74,16 +66,7 @@ MessageAnswer Win32WindowSystem::ShowMessage(const std::string& text, const std:
   return RunMessageBox(Owner(), text, title, icon, buttons, sink_);
 }
 
-void Win32WindowSystem::EndApplication(int exitStatus) {
-  if (endProcess_) {
-    endProcess_(exitStatus);
-    return;
-  }
-  // At once, as the classic End statement: unwinding back into a window
-  // procedure, or running destructors with windows still open, is no option.
-  std::fflush(nullptr);
-  std::_Exit(exitStatus);
-}
+void Win32WindowSystem::EndApplication(int exitStatus) { EndProcess(endProcess_, exitStatus); }
 
 bool Win32WindowSystem::AnyWindowVisible() const { return Owner() != nullptr; }
 
@@ -111,28 +94,8 @@ void Win32WindowSystem::ReportAndEnd(std::exception_ptr failure) {
     return;
   }
   reporting_ = true;
-  int number = kErrUnclassified;
-  std::string description = DescriptionOf(kErrUnclassified);
-  try {
-    std::rethrow_exception(failure);
-  } catch (const AppError& error) {
-    number = error.number();
-    description = error.description();
-  } catch (const std::bad_alloc&) {
-    number = kErrOutOfMemory;
-    description = DescriptionOf(kErrOutOfMemory);
-  } catch (...) {
-  }
-  // The application reports its handlers' failures itself; this is the last
-  // stop for one that still escapes, which must not unwind through Windows.
-  try {
-    ShowMessage("Erro em tempo de execução '" + std::to_string(number) + "':\n\n" + description,
-                "BackupTarvel", MessageIcon::Error, MessageButtons::Ok);
-  } catch (...) {
-    // The box could not be shown; the application ends all the same.
-  }
+  ReportEscapedFailureAndEnd(*this, failure);
   reporting_ = false;
-  EndApplication(1);
 }
 
 }  // namespace bt

@@ -12,8 +12,9 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "ui/win32/procedure_edge.h"
 #include "platform/window_system.h"
+#include "ui/common/application_end.h"
+#include "ui/win32/procedure_edge.h"
 
 namespace bt {
 
@@ -21,9 +22,6 @@ class Win32Window;
 
 class Win32WindowSystem final : public WindowSystem {
  public:
-  // Ends the process with a status, without returning.
-  using ProcessEnd = std::function<void(int)>;
-
   // The lists of every window read the drives and folders of files, which
   // must outlive the windows. endProcess replaces the real end of the
   // process (for tests); by default the process ends at once.
@@ -46,8 +44,7 @@ class Win32WindowSystem final : public WindowSystem {
   MessageAnswer ShowMessage(const std::string& text, const std::string& title,
                             MessageIcon icon, MessageButtons buttons) override;
 
-  // Ends the process at once: no handler, no message loop and no destructor
-  // of the application runs any more; only the standard streams are flushed.
+  // Ends the process at once (EndProcess).
   void EndApplication(int exitStatus) override;
 
   // The program's message loop, until WM_QUIT: the user closed the last
@@ -59,7 +56,8 @@ class Win32WindowSystem final : public WindowSystem {
   bool PreTranslate(MSG& message);
 
   // The last stop of a failure that escaped a window procedure or a
-  // handler run by the user's action: the error box, then the end (1).
+  // handler run by the user's action (ReportEscapedFailureAndEnd); a
+  // failure that escapes while one is being reported ends at once.
   void ReportAndEnd(std::exception_ptr failure);
   const FailureSink& failureSink() const { return sink_; }
 

@@ -102,6 +102,20 @@ TEST_F(HeadlessWindowTest, TheUserCanChooseADriveWithoutADisk) {
   EXPECT_THROW(window->ChooseDrive("drv", "q:"), HeadlessMisuse);
 }
 
+TEST_F(HeadlessWindowTest, ADesignTheRealWindowsRefuseIsRefusedToo) {
+  WindowDesign twice = SmallDesign();
+  twice.controls.push_back(twice.controls.back());
+  EXPECT_THROW(system->CreateMainWindow(twice), HeadlessMisuse);
+  WindowDesign inLabel = SmallDesign();
+  inLabel.controls.back().parent = "lbl";
+  EXPECT_THROW(system->CreateMainWindow(inLabel), HeadlessMisuse);
+  WindowDesign nested = SmallDesign();
+  nested.controls.push_back({"fraDentro", ControlKind::Frame, "fra", "", 0, 0, 10, 10, 6, std::nullopt,
+                             Alignment::Left});
+  EXPECT_THROW(system->CreateMainWindow(nested), HeadlessMisuse);
+  EXPECT_EQ(system->windowsCreated(), 1) << "only the fixture's window was made";
+}
+
 TEST_F(HeadlessWindowTest, UserActionsNeedTheWindowShown) {
   EXPECT_THROW(window->Click("cmdOk"), HeadlessMisuse);
   EXPECT_THROW(window->ChooseDrive("drv", "c:"), HeadlessMisuse);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "testing/temp_drives.h"
@@ -17,6 +18,11 @@ std::vector<std::string> Names(const FolderListModel& list) {
   std::vector<std::string> names;
   for (const FolderListEntry& entry : list.Entries()) names.push_back(entry.name);
   return names;
+}
+
+int IndexOf(const FolderListModel& list, const std::string& name) {
+  const std::vector<std::string> names = Names(list);
+  return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
 }
 
 int ErrorNumberOf(const std::function<void()>& action) {
@@ -235,6 +241,34 @@ TEST_F(LocationLists, RefreshShowsFoldersMadeSinceAndFailsWhenTheFolderWentAway)
   std::filesystem::remove_all(drives.Host("C:\\Copias"));
   EXPECT_NE(ErrorNumberOf([&] { list.Refresh(); }), 0);
   EXPECT_EQ(Names(list), (std::vector<std::string>{"C:\\", "Copias", "Anual", "Mensal"}));
+}
+
+TEST_F(LocationLists, TheUserOpensAnEntryAndOnlyAnotherFolderIsAChange) {
+  using Opening = FolderListModel::Opening;
+  auto files = Files();
+  FolderListModel list(*files);
+  ASSERT_TRUE(list.SetPath("C:\\Copias"));
+  EXPECT_EQ(list.UserOpens(IndexOf(list, "Mensal")), Opening::Changed);
+  EXPECT_EQ(list.Path(), "C:\\Copias\\Mensal");
+  EXPECT_EQ(list.UserOpens(list.CurrentIndex()), Opening::Same);
+  EXPECT_EQ(list.UserOpens(IndexOf(list, "C:\\")), Opening::Changed);
+  EXPECT_EQ(list.Path(), "C:\\");
+  EXPECT_EQ(list.UserOpens(-1), Opening::None);
+  EXPECT_EQ(list.UserOpens(static_cast<int>(list.Entries().size())), Opening::None);
+  EXPECT_EQ(list.Path(), "C:\\");
+}
+
+TEST_F(LocationLists, AFolderRemovedSinceTheListWasReadFailsToOpenAndLeavesTheList) {
+  using Opening = FolderListModel::Opening;
+  auto files = Files();
+  FolderListModel list(*files);
+  ASSERT_TRUE(list.SetPath("C:\\"));
+  ASSERT_EQ(Names(list), (std::vector<std::string>{"C:\\", "arquivos", "Beta", "Copias"}));
+  std::filesystem::remove_all(drives.Host("C:\\Beta"));
+  EXPECT_EQ(list.UserOpens(IndexOf(list, "Beta")), Opening::Failed);
+  EXPECT_EQ(list.Path(), "C:\\");
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"C:\\", "arquivos", "Copias"}));
+  EXPECT_EQ(list.CurrentIndex(), 0);
 }
 
 }  // namespace
