@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/error.h"
-#include "platform/windows/wide_names.h"
+#include "platform/wide_text.h"
 #include "platform/windows/win32_errors.h"
 #include "platform/windows/win32_temporary_file.h"
 

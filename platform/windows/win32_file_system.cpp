@@ -12,7 +12,7 @@
 
 #include "platform/temporary_names.h"
 #include "platform/windows/folder_mutex.h"
-#include "platform/windows/wide_names.h"
+#include "platform/wide_text.h"
 #include "platform/windows/win32_drives.h"
 #include "platform/windows/win32_errors.h"
 #include "platform/windows/win32_file_copy.h"

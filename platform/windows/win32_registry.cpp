@@ -7,7 +7,7 @@
 #include <new>
 #include <vector>
 
-#include "platform/windows/wide_names.h"
+#include "platform/wide_text.h"
 
 namespace bt {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "copy/copy_files.h"
 #include "testing/temp_drives.h"
-#include "platform/windows/wide_names.h"
+#include "platform/wide_text.h"
 
 namespace bt {
 namespace {

@@ -16,7 +16,7 @@
 #include "platform/temporary_names.h"
 #include "testing/copy_step_faults.h"
 #include "testing/temp_drives.h"
-#include "platform/windows/wide_names.h"
+#include "platform/wide_text.h"
 #include "platform/windows/win32_file_copy.h"
 
 namespace bt {

@@ -12,7 +12,7 @@
 #include "platform/developer_log.h"
 #include "platform/temporary_names.h"
 #include "testing/temp_drives.h"
-#include "platform/windows/wide_names.h"
+#include "platform/wide_text.h"
 #include "platform/windows/win32_file_copy.h"
 #include "platform/windows/win32_file_system.h"
 

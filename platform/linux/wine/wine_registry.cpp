@@ -15,6 +15,7 @@
 #include "platform/linux/wine/wine_registry_scan.h"
 #include "platform/linux/wine/wine_registry_text.h"
 #include "platform/linux/wine/wine_registry_value.h"
+#include "platform/utf8.h"
 
 namespace bt {
 namespace {
@@ -70,7 +71,7 @@ std::string CrossingBytes(const wine::StoredValue& value) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     text[i] = static_cast<char16_t>(value.data[2 * i] | (value.data[2 * i + 1] << 8));
   }
-  return wine::Utf16ToUtf8(text);
+  return Utf16ToUtf8(text);
 }
 
 class WineRegistry final : public Registry {
@@ -84,7 +85,7 @@ class WineRegistry final : public Registry {
       return root >= kFirstPredefinedKey ? kErrorFileNotFound : kErrorInvalidHandle;
     }
     try {
-      const std::u16string native = wine::NormalizeKeyPath(wine::Utf8ToUtf16(subKey));
+      const std::u16string native = wine::NormalizeKeyPath(Utf8ToUtf16(subKey));
       std::vector<std::u16string> paths{native};
       if (UnderSoftware(native)) paths.push_back(u"Software\\Wow6432Node" + native.substr(8));
       std::optional<std::string> file = ReadRegistryFile(path_);
@@ -115,7 +116,7 @@ class WineRegistry final : public Registry {
     if (reserved != nullptr || (data != nullptr && size == nullptr)) return kErrorInvalidParameter;
     try {
       const std::optional<wine::StoredValue> stored =
-          wine::FindValue(key->second, wine::Utf8ToUtf16(valueName));
+          wine::FindValue(key->second, Utf8ToUtf16(valueName));
       if (!stored) return kErrorFileNotFound;
       const std::string bytes = CrossingBytes(*stored);
       if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) return kErrorNotEnoughMemory;
