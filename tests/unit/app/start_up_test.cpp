@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "app/error_report.h"
-#include "app/mod_backup.h"
+#include "app/mod_backup_startup.h"
 #include "tests/unit/app/app_scenario.h"
 #include "tests/unit/support.h"
 
