@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "app/mod_backup.h"
+#include "app/mod_backup_startup.h"
 #include "app/services.h"
 #include "platform/window_system.h"
 

@@ -14,7 +14,6 @@ namespace {
 constexpr std::uint32_t kInstallKeyAccess = 63;
 
 constexpr std::int32_t kStatusOtherType = -1;
-constexpr std::int32_t kErrorNotEnoughMemory = 8;
 constexpr std::int32_t kErrorGenFailure = 31;
 
 // Closes the key when the read ends, however it ends; a null handle is

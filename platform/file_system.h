@@ -169,6 +169,10 @@ class FileSystem {
   virtual std::unique_ptr<OperationLock> LockForOperation(const std::string& folder,
                                                           std::chrono::milliseconds wait) = 0;
 
+  // The listing keeps the names of the Windows calls it stands for, but its
+  // patterns and names are UTF-8 like every path here, never the ANSI code
+  // page that the "A" would say.
+  //
   // Starts a listing of the entries matching pattern ("<folder>\*.*"),
   // fills *record with the first and returns a handle; kInvalidHandle when
   // the listing cannot be started, and then LastFindFailure() tells why.

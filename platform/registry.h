@@ -1,6 +1,10 @@
 // The three registry calls the installation lookup needs, with the statuses
 // and size rules of the Windows ones. None of them throws: each returns 0 for
 // success or a nonzero Windows error code.
+//
+// The calls keep the names of the Windows calls they stand for, but their
+// texts (key paths, value names, text values) are UTF-8 like every text of
+// the program, never the ANSI code page that the "A" would say.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +25,8 @@ constexpr std::int32_t kErrorSuccess = 0;
 constexpr std::int32_t kErrorFileNotFound = 2;
 constexpr std::int32_t kErrorAccessDenied = 5;
 constexpr std::int32_t kErrorInvalidHandle = 6;
+constexpr std::int32_t kErrorNotEnoughMemory = 8;
+constexpr std::int32_t kErrorInvalidParameter = 87;
 constexpr std::int32_t kErrorMoreData = 234;
 
 class Registry {

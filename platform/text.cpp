@@ -92,4 +92,11 @@ std::string LowerCase(std::string_view utf8) { return MapLetters<LowerChar>(utf8
 
 std::string CaseFoldKey(std::string_view utf8) { return MapLetters<FoldChar>(utf8); }
 
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 }  // namespace bt

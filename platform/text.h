@@ -18,4 +18,8 @@ std::string LowerCase(std::string_view utf8);
 // it ("ς" onto "σ", "ı" onto "i", "ſ" onto "s", "µ" onto "μ").
 std::string CaseFoldKey(std::string_view utf8);
 
+// The value of a hexadecimal digit (0-9, a-f, A-F); -1 for any other
+// character.
+int HexDigitValue(char c);
+
 }  // namespace bt

@@ -7,8 +7,6 @@ namespace {
 
 bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-char UpperLetter(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // Folds the names of text onto path, which holds the names already given.
 void AppendNames(WindowsPath& path, std::string_view text) {
   path.folderOnly = false;
@@ -38,7 +36,7 @@ WindowsPath ParseWindowsPath(std::string_view text, const CurrentFolderOf& curre
                    "not a full path with a drive letter: \"" + std::string(text) + "\"");
   }
   WindowsPath path;
-  path.drive = UpperLetter(text[0]);
+  path.drive = UpperDriveLetter(text[0]);
   const std::string_view rest = text.substr(2);
   if ((rest.empty() || !IsWindowsSeparator(rest[0])) && currentFolder) {
     const std::string current = currentFolder(path.drive);

@@ -31,6 +31,9 @@ std::string FormatWindowsPath(const WindowsPath& path);
 
 inline bool IsWindowsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// A drive letter in upper case; any other character as it is.
+inline char UpperDriveLetter(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
 // A listing's pattern taken apart: "C:\A\*.*" into the folder "C:\A\" (to
 // which entry names are appended) and the name "*.*"; "C:*.*" lists the
 // drive's current folder, "C:". The folder is empty when the pattern has no

@@ -31,10 +31,12 @@ sources=(
   "$here/platform/linux/wine/wine_registry_scan.cpp"
   "$here/platform/linux/wine/wine_registry_text.cpp"
   "$here/platform/linux/wine/wine_registry_value.cpp"
+  "$here/platform/registry_query.cpp"
+  "$here/platform/text.cpp"
   "$here/platform/utf8.cpp"
 )
 newest=0
-for s in "${sources[@]}" "$here"/platform/linux/wine/wine_registry*.h "$here/platform/utf8.h" "$here/platform/registry.h"; do
+for s in "${sources[@]}" "$here"/platform/linux/wine/wine_registry*.h "$here"/platform/{registry,registry_query,text,utf8}.h; do
   t=$(stat -c %Y "$s"); [ "$t" -gt "$newest" ] && newest=$t
 done
 if [ ! -x "$fuzzer" ] || [ "$(stat -c %Y "$fuzzer")" -lt "$newest" ]; then

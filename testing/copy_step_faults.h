@@ -1,7 +1,7 @@
 // The steps inside one host file copy, counted and failed on request: the
 // host-call layer of the fault-injecting file system. While an object lives
-// it owns the copy's table of host calls (platform/linux/file_copy.h,
-// platform/win32/win32_file_copy.h), so only one may live at a time. A step
+// it owns the copy's table of host calls (platform/linux/host_calls.h,
+// platform/windows/win32_file_copy.h), so only one may live at a time. A step
 // fails as the system would: -1 and errno on Linux, FALSE (or an invalid
 // handle) and the last-error code on Windows.
 #pragma once

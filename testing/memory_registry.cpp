@@ -1,13 +1,12 @@
 #include "testing/memory_registry.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
+
+#include "platform/registry_query.h"
 
 namespace bt::doubles {
 namespace {
-
-constexpr std::int32_t kErrorInvalidParameter = 87;
 
 std::string AsciiLower(std::string text) {
   for (char& c : text) {
@@ -116,23 +115,11 @@ std::int32_t MemoryRegistry::QueryStatus(RegKey handle, const std::string& value
                                          std::uint8_t* data, std::uint32_t* size) {
   const auto open = open_.find(handle);
   if (open == open_.end()) return kErrorInvalidHandle;
-  if (reserved != nullptr || (data != nullptr && size == nullptr)) return kErrorInvalidParameter;
+  if (QueryArgumentsInvalid(reserved, data, size)) return kErrorInvalidParameter;
   const Key& key = keys_.at(open->second);
   const auto value = key.values.find(AsciiLower(valueName));
   if (value == key.values.end()) return kErrorFileNotFound;
-  const auto storedSize = static_cast<std::uint32_t>(value->second.bytes.size());
-  if (type != nullptr) *type = value->second.type;
-  if (data == nullptr) {
-    if (size != nullptr) *size = storedSize;
-    return kErrorSuccess;
-  }
-  if (storedSize > *size) {
-    *size = storedSize;
-    return kErrorMoreData;
-  }
-  std::memcpy(data, value->second.bytes.data(), storedSize);
-  *size = storedSize;
-  return kErrorSuccess;
+  return AnswerQuery(value->second.type, value->second.bytes, type, data, size);
 }
 
 std::int32_t MemoryRegistry::RegCloseKey(RegKey handle) {

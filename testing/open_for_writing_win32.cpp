@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "platform/windows/wide_names.h"
+#include "platform/wide_text.h"
 
 namespace bt::doubles {
 

@@ -1,5 +1,5 @@
 // The part of TempDrives both platforms share; the host folders are made
-// and named in temp_drives_posix.cpp and temp_drives_win32.cpp.
+// and named in temp_drives_linux.cpp and temp_drives_win32.cpp.
 #include "testing/temp_drives.h"
 
 #include <algorithm>
@@ -8,12 +8,12 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/windows_path.h"
+
 namespace bt::doubles {
 namespace {
 
 namespace fs = std::filesystem;
-
-char Upper(char letter) { return (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter; }
 
 #if defined(_WIN32)
 constexpr char kHostSeparator = '\\';
@@ -29,7 +29,7 @@ fs::path HostPath(const std::string& host) {
 }  // namespace
 
 std::string TempDrives::AddDrive(char letter, bool openable) {
-  letter = Upper(letter);
+  letter = UpperDriveLetter(letter);
   const std::string host = root_ + kHostSeparator + "drive_" + static_cast<char>(letter - 'A' + 'a');
   if (openable) fs::create_directory(HostPath(host));
   drives_.push_back({letter, host});
@@ -38,7 +38,7 @@ std::string TempDrives::AddDrive(char letter, bool openable) {
 }
 
 void TempDrives::AddDriveOver(char letter, const std::string& hostFolder) {
-  drives_.push_back({Upper(letter), hostFolder});
+  drives_.push_back({UpperDriveLetter(letter), hostFolder});
   std::sort(drives_.begin(), drives_.end(), [](const Drive& a, const Drive& b) { return a.letter < b.letter; });
 }
 
@@ -46,7 +46,7 @@ std::string TempDrives::Host(const std::string& windowsPath) const {
   if (windowsPath.size() < 2 || windowsPath[1] != ':') {
     throw std::invalid_argument("not a path on a drive: " + windowsPath);
   }
-  const char letter = Upper(windowsPath[0]);
+  const char letter = UpperDriveLetter(windowsPath[0]);
   const auto drive = std::find_if(drives_.begin(), drives_.end(), [&](const Drive& d) { return d.letter == letter; });
   if (drive == drives_.end()) throw std::invalid_argument("no such test drive: " + windowsPath);
   std::string host = drive->hostRoot;

@@ -6,9 +6,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "testing/temp_drives.h"
-#include "platform/windows/wide_names.h"
+#include "platform/wide_text.h"
 #include "platform/windows/win32_file_system.h"
+#include "testing/temp_drives.h"
 
 namespace bt::doubles {
 namespace {

@@ -5,18 +5,9 @@
 #include <cerrno>
 
 #include "platform/file_system.h"
+#include "platform/text.h"
 
 namespace bt {
-namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
 
 std::optional<std::uint32_t> ParseDosAttrib(std::string_view value) {
   // Samba may end the text with a NUL.
@@ -26,7 +17,7 @@ std::optional<std::uint32_t> ParseDosAttrib(std::string_view value) {
   }
   std::uint32_t bits = 0;
   for (char c : value.substr(2)) {
-    const int digit = HexDigit(c);
+    const int digit = HexDigitValue(c);
     if (digit < 0) return std::nullopt;
     bits = (bits << 4) | static_cast<std::uint32_t>(digit);
   }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/windows/wide_names.h"
+#include "platform/wide_text.h"
 
 namespace bt {
 namespace {

@@ -8,7 +8,7 @@
 #include <map>
 #include <mutex>
 
-#include "platform/windows/wide_names.h"
+#include "platform/wide_text.h"
 #include "platform/windows/win32_file_copy.h"
 
 namespace bt {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/windows/wide_names.h"
+#include "platform/wide_text.h"
 
 namespace bt {
 namespace {

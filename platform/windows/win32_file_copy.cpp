@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "platform/error.h"
-#include "platform/windows/wide_names.h"
+#include "platform/wide_text.h"
+#include "platform/windows/final_path.h"
 #include "platform/windows/win32_errors.h"
 #include "platform/windows/win32_temporary_file.h"
 
@@ -54,13 +55,13 @@ std::wstring FolderOf(const std::wstring& path) {
 
 bool Exists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-std::string CopyDetail(const CopyRequest& request) {
+std::string CopyDetail(const Win32CopyRequest& request) {
   return "Ao copiar " + Quoted(request.sourceText) + " para " + Quoted(request.destinationText);
 }
 
 // The Windows path of a file beside the destination (or beside what a link
 // there leads to), for the user's detail.
-std::string WindowsTextOf(const std::wstring& host, const CopyRequest& request) {
+std::string WindowsTextOf(const std::wstring& host, const Win32CopyRequest& request) {
   std::string name;
   for (wchar_t c : host.substr(host.rfind(L'\\') + 1)) name += static_cast<char>(c);  // our own names: ASCII
   if (FolderOf(host) == FolderOf(request.destination)) {
@@ -76,7 +77,7 @@ std::string WindowsTextOf(const std::wstring& host, const CopyRequest& request) 
   return WideToUtf8(folder) + "\\" + name;
 }
 
-AppError Refusal(const CopyRequest& request, const char* reason, std::string_view call, const std::wstring& path,
+AppError Refusal(const Win32CopyRequest& request, const char* reason, std::string_view call, const std::wstring& path,
                  DWORD code) {
   return SystemFailure(kErrPermissionDenied, CopyDetail(request) + ": " + reason, call, path, code);
 }
@@ -89,7 +90,7 @@ constexpr const char* kSameFile = "a origem e o destino são o mesmo arquivo";
 
 // Open as a reader that lets others read only: refused while another
 // program has the file open for writing.
-void RequireNoWriter(const std::wstring& path, const CopyRequest& request) {
+void RequireNoWriter(const std::wstring& path, const Win32CopyRequest& request) {
   CopyHandle probe(calls.createFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
   if (probe.valid()) return;
   const DWORD code = ::GetLastError();
@@ -97,25 +98,6 @@ void RequireNoWriter(const std::wstring& path, const CopyRequest& request) {
     throw Refusal(request, kHeldForWriting, "CreateFileW", path, code);
   }
   throw SystemFailure(CopyDetail(request), "CreateFileW", path, code);
-}
-
-// The file a link leads to, as a "\\?\" path; empty when it leads nowhere.
-std::wstring FinalPathOf(const std::wstring& path) {
-  CopyHandle file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!file.valid()) return {};
-  std::wstring buffer(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = ::GetFinalPathNameByHandleW(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()),
-                                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0) return {};
-    if (length < buffer.size()) {
-      buffer.resize(length);
-      return buffer;
-    }
-    buffer.resize(length + 1);
-  }
 }
 
 struct Destination {
@@ -128,7 +110,7 @@ struct Destination {
 
 bool IsLink(DWORD attributes) { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
-Destination ExamineDestination(const CopyRequest& request) {
+Destination ExamineDestination(const Win32CopyRequest& request) {
   Destination to{request.destination};
   const DWORD attributes = ::GetFileAttributesW(to.path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -144,7 +126,7 @@ Destination ExamineDestination(const CopyRequest& request) {
       to.replacingLink = true;
       return to;
     }
-    const std::wstring target = FinalPathOf(to.path);
+    const std::wstring target = FinalPath(to.path);
     if (target.empty()) {
       to.replacingLink = true;  // a link that leads nowhere is itself replaced
       return to;
@@ -159,7 +141,8 @@ Destination ExamineDestination(const CopyRequest& request) {
 }
 
 // What an existing destination must pass before anything replaces it.
-void RequireReplaceable(const Destination& to, const BY_HANDLE_FILE_INFORMATION& source, const CopyRequest& request) {
+void RequireReplaceable(const Destination& to, const BY_HANDLE_FILE_INFORMATION& source,
+                        const Win32CopyRequest& request) {
   FileIdentity destination;
   if (IdentityOf(to.path, &destination) &&
       destination == FileIdentity{source.dwVolumeSerialNumber, source.nFileIndexHigh, source.nFileIndexLow}) {
@@ -172,7 +155,7 @@ void RequireReplaceable(const Destination& to, const BY_HANDLE_FILE_INFORMATION&
   RequireNoWriter(to.path, request);
 }
 
-void CopyBytes(HANDLE in, const TemporaryFile& out, const CopyRequest& request) {
+void CopyBytes(HANDLE in, const Win32TemporaryFile& out, const Win32CopyRequest& request) {
   thread_local std::vector<char> buffer(std::size_t{1} << 20);
   for (;;) {
     DWORD got = 0;
@@ -211,8 +194,8 @@ DWORD NewFileAttributes(DWORD source) {
 
 // The source's modification time and the attributes the file is to have,
 // set while the file is still held, so that it takes the name with them.
-void KeepMetadata(const BY_HANDLE_FILE_INFORMATION& source, const TemporaryFile& out, DWORD attributes,
-                  const CopyRequest& request) {
+void KeepMetadata(const BY_HANDLE_FILE_INFORMATION& source, const Win32TemporaryFile& out, DWORD attributes,
+                  const Win32CopyRequest& request) {
   FILE_BASIC_INFO basic{};
   basic.LastWriteTime.LowPart = source.ftLastWriteTime.dwLowDateTime;
   basic.LastWriteTime.HighPart = static_cast<LONG>(source.ftLastWriteTime.dwHighDateTime);
@@ -222,7 +205,7 @@ void KeepMetadata(const BY_HANDLE_FILE_INFORMATION& source, const TemporaryFile&
   }
 }
 
-void FlushFile(const std::wstring& path, const CopyRequest& request) {
+void FlushFile(const std::wstring& path, const Win32CopyRequest& request) {
   CopyHandle file(calls.createFile(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                    OPEN_EXISTING, 0));
   if (!file.valid() || !calls.flushFileBuffers(file.get())) {
@@ -234,7 +217,7 @@ void FlushFile(const std::wstring& path, const CopyRequest& request) {
 
 // Gives a new file its name. False when a file has taken the name meanwhile:
 // nothing changed then.
-bool PlaceNew(TemporaryFile& out, const Destination& to, const CopyRequest& request) {
+bool PlaceNew(Win32TemporaryFile& out, const Destination& to, const Win32CopyRequest& request) {
   // Only a link is replaced here, and only by itself: it leads nowhere or is
   // not to be followed.
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (to.replacingLink ? MOVEFILE_REPLACE_EXISTING : 0);
@@ -265,8 +248,8 @@ enum class Afterwards { kNothingChanged, kNewInPlace };
 // file under the backup name; 1176 without one: the old file gone), it is
 // given back the old file, or else the new one. Throws, leaving every
 // surviving copy where it is and saying where, when neither can have it.
-Afterwards Recover(TemporaryFile& out, const Destination& to, const std::wstring& setAside, DWORD code,
-                   const CopyRequest& request) {
+Afterwards Recover(Win32TemporaryFile& out, const Destination& to, const std::wstring& setAside, DWORD code,
+                   const Win32CopyRequest& request) {
   if (Exists(to.path)) return Afterwards::kNothingChanged;  // the old file, untouched (or a file of someone else)
   const bool oldAside = Exists(setAside);
   const bool newThere = Exists(out.path());
@@ -291,7 +274,7 @@ Afterwards Recover(TemporaryFile& out, const Destination& to, const std::wstring
 // Puts the complete, closed file in the place of an existing one that has
 // passed the checks. The replaced file is set aside until the new one
 // stands under the name (and, for a durable replace, is on the disk).
-void Replace(TemporaryFile& out, const Destination& to, DWORD attributes, const CopyRequest& request) {
+void Replace(Win32TemporaryFile& out, const Destination& to, DWORD attributes, const Win32CopyRequest& request) {
   const std::wstring folder = FolderOf(to.path);
   std::wstring setAside;
   for (int attempt = 1;; ++attempt) {
@@ -362,7 +345,7 @@ bool IdentityOf(const std::wstring& path, FileIdentity* identity) {
 
 // --- CopyOneFile ------------------------------------------------------------
 
-CopyOutcome CopyOneFile(const CopyRequest& request, std::set<std::wstring>& sweptFolders) {
+CopyOutcome CopyOneFile(const Win32CopyRequest& request, std::set<std::wstring>& sweptFolders) {
   CopyHandle in(calls.createFile(request.source.c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
                                  FILE_FLAG_SEQUENTIAL_SCAN));
   if (!in.valid()) {
@@ -381,8 +364,8 @@ CopyOutcome CopyOneFile(const CopyRequest& request, std::set<std::wstring>& swep
   if (to.replacing()) RequireReplaceable(to, source, request);
 
   const std::wstring folder = FolderOf(to.path);
-  if (sweptFolders.insert(folder).second) RemoveStaleTemporaryFiles(folder);
-  TemporaryFile out(folder, CopyDetail(request));
+  if (sweptFolders.insert(folder).second) RemoveStaleWin32TemporaryFiles(folder);
+  Win32TemporaryFile out(folder, CopyDetail(request));
   CopyBytes(in.get(), out, request);
   DWORD attributes = to.replacing() ? ReplacedAttributes(to.attributes) : NewFileAttributes(source.dwFileAttributes);
   KeepMetadata(source, out, attributes, request);

@@ -48,7 +48,7 @@ const Win32CopyCalls& RealCopyCallTable();
 
 // What a copy is told and where it goes. Paths are "\\?\" host paths; the
 // texts are the caller's Windows paths, for the user's messages.
-struct CopyRequest {
+struct Win32CopyRequest {
   std::wstring source;
   std::wstring destination;
   std::string sourceText;
@@ -70,7 +70,7 @@ struct CopyOutcome {
 // the copy runs is replaced only after the same checks. When a replacement
 // fails half-way and the old file cannot be put back, the old file is left
 // where it is and the detail says where.
-CopyOutcome CopyOneFile(const CopyRequest& request, std::set<std::wstring>& sweptFolders);
+CopyOutcome CopyOneFile(const Win32CopyRequest& request, std::set<std::wstring>& sweptFolders);
 
 // The volume serial number and file index of an open file or folder.
 struct FileIdentity {

@@ -11,8 +11,9 @@
 #include <utility>
 
 #include "platform/temporary_names.h"
+#include "platform/wide_text.h"
+#include "platform/windows/final_path.h"
 #include "platform/windows/folder_mutex.h"
-#include "platform/windows/wide_names.h"
 #include "platform/windows/win32_drives.h"
 #include "platform/windows/win32_errors.h"
 #include "platform/windows/win32_file_copy.h"
@@ -27,8 +28,6 @@ constexpr DWORD kReadBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FI
                             FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_ARCHIVE;
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-char Upper(char letter) { return (letter >= 'a' && letter <= 'z') ? static_cast<char>(letter - 'a' + 'A') : letter; }
 
 // Windows' own tools drop a trailing dot or blank from the names they are
 // given, so a file whose name ends in one can be neither opened nor removed
@@ -81,24 +80,6 @@ std::optional<DWORD> AsRead(const std::wstring& host, DWORD attributes) {
     return (*target & kReadBits) | FILE_ATTRIBUTE_REPARSE_POINT;
   }
   return attributes & kReadBits;
-}
-
-// The final "\\?\" path of an existing file or folder, links resolved.
-std::wstring FinalPath(const std::wstring& host) {
-  const HANDLE file = ::CreateFileW(host.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  std::wstring buffer(MAX_PATH, L'\0');
-  DWORD length = 0;
-  for (;;) {
-    length = ::GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                         FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0 || length < buffer.size()) break;
-    buffer.resize(length + 1);
-  }
-  ::CloseHandle(file);
-  buffer.resize(length);
-  return buffer;
 }
 
 // "\\?\C:\a\b" -> "\\?\C:\a"; empty at the root.
@@ -237,8 +218,8 @@ class Win32FileSystem final : public FileSystem {
     }
     if (WindowsToolsCannotOpen(to.windows.names.back())) throw RefusedName(detail, to.windows.names.back(), to.host);
     KeepCaseVariantsApart(from, to, detail);
-    CopyRequest request{from.host, to.host, source, destination, durability == Durability::kNow,
-                        links == DestinationLinks::kFollow};
+    Win32CopyRequest request{from.host, to.host, source, destination, durability == Durability::kNow,
+                             links == DestinationLinks::kFollow};
     const CopyOutcome outcome = CopyOneFile(request, sweptFolders_);
     if (!outcome.flushed) unflushed_.emplace_back(outcome.written, FolderText(destination));
     const auto separator = outcome.written.rfind(L'\\');
@@ -333,7 +314,7 @@ class Win32FileSystem final : public FileSystem {
   }
 
   std::string CurrentFolder(char driveLetter) override {
-    const char letter = Upper(driveLetter);
+    const char letter = UpperDriveLetter(driveLetter);
     const std::string root{letter, ':', '\\'};
     const std::string detail = "Ao examinar " + Quoted(root);
     if (!HasDrive(letter)) throw AppError(kErrDeviceUnavailable, detail, std::string("no drive ") + letter + ":");
@@ -366,10 +347,10 @@ class Win32FileSystem final : public FileSystem {
 
   bool HasDrive(char letter) const {
     if (machine_) return (::GetLogicalDrives() & (DWORD{1} << (letter - 'A'))) != 0;
-    return FolderOf(letter) != nullptr;
+    return FolderDriveOf(letter) != nullptr;
   }
 
-  const FolderDrive* FolderOf(char letter) const {
+  const FolderDrive* FolderDriveOf(char letter) const {
     for (const FolderDrive& drive : folders_) {
       if (drive.letter == letter) return &drive;
     }
@@ -379,7 +360,7 @@ class Win32FileSystem final : public FileSystem {
   // The host path of a drive's root, with its separator.
   std::wstring HostRoot(char letter) const {
     if (machine_) return std::wstring(L"\\\\?\\") + static_cast<wchar_t>(letter) + L":\\";
-    std::wstring root = Utf8ToWide(FolderOf(letter)->root);
+    std::wstring root = Utf8ToWide(FolderDriveOf(letter)->root);
     while (!root.empty() && root.back() == L'\\') root.pop_back();
     if (root.rfind(L"\\\\?\\", 0) == 0) return root + L'\\';
     if (root.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + root.substr(2) + L'\\';
@@ -389,7 +370,7 @@ class Win32FileSystem final : public FileSystem {
   // The drive's current folder as a Windows path ("C:\" or "C:\Copias").
   std::string CurrentFolderText(char letter) const {
     if (!machine_) {
-      if (workingFolder_.size() > 3 && Upper(workingFolder_[0]) == letter) return workingFolder_;
+      if (workingFolder_.size() > 3 && UpperDriveLetter(workingFolder_[0]) == letter) return workingFolder_;
       return std::string{letter, ':', '\\'};
     }
     const wchar_t drive[] = {static_cast<wchar_t>(letter), L':', L'\0'};

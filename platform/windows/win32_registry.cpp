@@ -2,12 +2,12 @@
 
 #include <windows.h>
 
-#include <cstring>
-#include <limits>
 #include <new>
+#include <string_view>
 #include <vector>
 
-#include "platform/windows/wide_names.h"
+#include "platform/registry_query.h"
+#include "platform/wide_text.h"
 
 namespace bt {
 namespace {
@@ -56,8 +56,6 @@ std::int32_t RealClose(RegKey key) { return ::RegCloseKey(HandleOf(key)); }
 
 constexpr Win32RegistryCalls kRealCalls{RealOpen, RealQuery, RealClose};
 
-bool IsText(std::uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
-
 class Win32Registry final : public Registry {
  public:
   explicit Win32Registry(const Win32RegistryCalls& calls) : calls_(calls) {}
@@ -85,7 +83,7 @@ class Win32Registry final : public Registry {
   std::int32_t RegQueryValueExA(RegKey handle, const std::string& valueName, std::uint32_t* reserved,
                                 std::uint32_t* type, std::uint8_t* data, std::uint32_t* size) override {
     if (handle == 0) return ERROR_INVALID_HANDLE;
-    if (reserved != nullptr || (data != nullptr && size == nullptr)) return ERROR_INVALID_PARAMETER;
+    if (QueryArgumentsInvalid(reserved, data, size)) return ERROR_INVALID_PARAMETER;
     try {
       std::uint32_t typeCode = 0;
       std::string bytes;
@@ -93,20 +91,7 @@ class Win32Registry final : public Registry {
           status != ERROR_SUCCESS) {
         return status;
       }
-      if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) return ERROR_NOT_ENOUGH_MEMORY;
-      const auto storedSize = static_cast<std::uint32_t>(bytes.size());
-      if (type != nullptr) *type = typeCode;
-      if (data == nullptr) {
-        if (size != nullptr) *size = storedSize;
-        return ERROR_SUCCESS;
-      }
-      if (storedSize > *size) {
-        *size = storedSize;
-        return ERROR_MORE_DATA;
-      }
-      if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
-      *size = storedSize;
-      return ERROR_SUCCESS;
+      return AnswerQuery(typeCode, bytes, type, data, size);
     } catch (const std::bad_alloc&) {
       return ERROR_NOT_ENOUGH_MEMORY;
     }
@@ -135,13 +120,7 @@ class Win32Registry final : public Registry {
       }
       if (status != ERROR_SUCCESS) return status;
       data.resize(got);
-      if (!IsText(*type)) {
-        bytes->assign(data.begin(), data.end());
-        return ERROR_SUCCESS;
-      }
-      std::wstring text(data.size() / 2, L'\0');
-      if (!text.empty()) std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
-      *bytes = WideToUtf8(text, LoneSurrogates::kReplace);
+      *bytes = CrossingBytes(*type, std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
       return ERROR_SUCCESS;
     }
     return status == ERROR_SUCCESS ? ERROR_MORE_DATA : status;

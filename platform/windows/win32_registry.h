@@ -3,11 +3,8 @@
 // - A key is looked for first in the 32-bit view (KEY_WOW64_32KEY), where
 //   the 32-bit Tarvel 2.0 wrote it, then in the native view.
 // - Keys are opened for reading only, whatever access the caller asks for.
-// - Text values (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) cross as UTF-8, their
-//   size being that of the UTF-8 text (with its NUL when one was stored); a
-//   trailing odd byte is dropped and a lone surrogate becomes U+FFFD, as the
-//   Linux build's reader of Wine's files answers. Other data crosses as its
-//   bytes. Nothing throws.
+// - A value found is answered by the rules of platform/registry_query.h,
+//   text as UTF-8, as on Linux. Nothing throws.
 #pragma once
 
 #include <cstdint>

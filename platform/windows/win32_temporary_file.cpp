@@ -63,7 +63,7 @@ std::wstring NewSetAsidePath(const std::wstring& folder) {
   return NameIn(folder, SetAsideName(TemporaryNameRandom(), CopyClockNow()));
 }
 
-TemporaryFile::TemporaryFile(const std::wstring& folder, const std::string& detail) : folder_(folder) {
+Win32TemporaryFile::Win32TemporaryFile(const std::wstring& folder, const std::string& detail) : folder_(folder) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     created_ = CopyClockNow();
     path_ = NameIn(folder, TemporaryCopyName(TemporaryNameRandom(), created_));
@@ -79,12 +79,12 @@ TemporaryFile::TemporaryFile(const std::wstring& folder, const std::string& deta
   throw SystemFailure(detail, "CreateFileW", path_, ERROR_FILE_EXISTS);
 }
 
-TemporaryFile::~TemporaryFile() {
+Win32TemporaryFile::~Win32TemporaryFile() {
   file_.reset();
   if (!published_ && !kept_) RemoveCopyFile(path_);
 }
 
-void TemporaryFile::RenewNameIfOld() {
+void Win32TemporaryFile::RenewNameIfOld() {
   const WallClock::time_point now = CopyClockNow();
   if (now - created_ < kStaleTemporaryAge / 2) return;
   for (int attempt = 0; attempt < 10; ++attempt) {
@@ -114,7 +114,7 @@ bool RemoveCopyFile(const std::wstring& path) {
          ::SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) && ::DeleteFileW(path.c_str());
 }
 
-int RemoveStaleTemporaryFiles(const std::wstring& folder) {
+int RemoveStaleWin32TemporaryFiles(const std::wstring& folder) {
   WIN32_FIND_DATAW entry{};
   const HANDLE find = ::FindFirstFileExW((folder + L"\\.BackupTarvel-*.tmp").c_str(), FindExInfoBasic, &entry,
                                          FindExSearchNameMatch, nullptr, 0);

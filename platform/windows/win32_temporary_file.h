@@ -42,15 +42,15 @@ WallClock::time_point CopyClockNow();
 std::wstring NewTemporaryPath(const std::wstring& folder);
 std::wstring NewSetAsidePath(const std::wstring& folder);
 
-class TemporaryFile {
+class Win32TemporaryFile {
  public:
   // A new file in the host folder `folder`; failures throw AppError with
   // `detail` ("Ao copiar ..."), a missing folder as a missing path (76).
-  TemporaryFile(const std::wstring& folder, const std::string& detail);
+  Win32TemporaryFile(const std::wstring& folder, const std::string& detail);
   // Removed unless published or kept.
-  ~TemporaryFile();
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  ~Win32TemporaryFile();
+  Win32TemporaryFile(const Win32TemporaryFile&) = delete;
+  Win32TemporaryFile& operator=(const Win32TemporaryFile&) = delete;
 
   HANDLE get() const { return file_->get(); }
   const std::wstring& path() const { return path_; }
@@ -83,6 +83,6 @@ bool RemoveCopyFile(const std::wstring& path);
 // they were made ten minutes ago or more; returns how many. A file merely
 // named like one is never touched, nor is a replaced file set aside. Never
 // throws.
-int RemoveStaleTemporaryFiles(const std::wstring& folder);
+int RemoveStaleWin32TemporaryFiles(const std::wstring& folder);
 
 }  // namespace bt

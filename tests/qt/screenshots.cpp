@@ -21,7 +21,7 @@
 
 #include "app/frm_backup.h"
 #include "app/main.h"
-#include "app/mod_backup.h"
+#include "app/mod_backup_startup.h"
 #include "platform/linux/linux_file_system.h"
 #include "ui/qt/classic_message_box.h"
 #include "ui/qt/program_icon.h"

@@ -12,6 +12,7 @@
 #include "backup/operations.h"
 #include "tests/unit/backup/operation_fixture.h"
 #include "tests/unit/reliability/installation_snapshot.h"
+#include "tests/unit/support.h"
 
 namespace bt {
 namespace {
@@ -33,12 +34,7 @@ struct Scene {
   int Backup() {
     StoppedClock clock;
     OperationContext context{*files, clock, boxes, [] { return std::string("C:\\Tarvel"); }};
-    try {
-      BackupData(context, "D:\\", true);
-    } catch (const AppError& error) {
-      return error.number();
-    }
-    return 0;
+    return doubles::ThrownNumber([&] { BackupData(context, "D:\\", true); });
   }
   bool Succeeded() const { return !boxes.shown.empty() && boxes.shown.back().title == "Operação concluída"; }
 

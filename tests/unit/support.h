@@ -23,6 +23,17 @@ int ThrownNumber(F&& f) {
   return 0;
 }
 
+// The AppError that f throws; AppError(0) when it throws none.
+template <class F>
+AppError Thrown(F&& f) {
+  try {
+    std::forward<F>(f)();
+  } catch (const AppError& error) {
+    return error;
+  }
+  return AppError(0);
+}
+
 // The detail of the AppError that f throws; "" when it throws none.
 template <class F>
 std::string ThrownDetail(F&& f) {

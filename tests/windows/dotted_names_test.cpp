@@ -10,8 +10,9 @@
 #include <vector>
 
 #include "copy/copy_files.h"
+#include "platform/wide_text.h"
 #include "testing/temp_drives.h"
-#include "platform/windows/wide_names.h"
+#include "tests/unit/support.h"
 
 namespace bt {
 namespace {
@@ -58,13 +59,7 @@ class DottedNames : public ::testing::Test {
   }
 
   std::vector<std::string> Listed(const std::string& pattern) {
-    std::vector<std::string> names;
-    FindData record;
-    const FindHandle handle = files_->FindFirstFileA(pattern, &record);
-    if (handle == kInvalidHandle) return names;
-    do names.push_back(record.cFileName);
-    while (files_->FindNextFileA(handle, &record) != 0);
-    files_->FindClose(handle);
+    std::vector<std::string> names = doubles::NamesOf(doubles::ListAll(*files_, pattern));
     std::sort(names.begin(), names.end());
     return names;
   }

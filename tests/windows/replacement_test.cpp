@@ -8,28 +8,21 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "platform/temporary_names.h"
+#include "platform/wide_text.h"
+#include "platform/windows/win32_file_copy.h"
 #include "testing/copy_step_faults.h"
 #include "testing/temp_drives.h"
-#include "platform/windows/wide_names.h"
-#include "platform/windows/win32_file_copy.h"
+#include "tests/unit/support.h"
 
 namespace bt {
 namespace {
 
-AppError Thrown(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const AppError& error) {
-    return error;
-  }
-  return AppError(0);
-}
+using doubles::Thrown;
 
 DWORD Attributes(const std::string& host) { return ::GetFileAttributesW(Utf8ToWide(host).c_str()); }
 

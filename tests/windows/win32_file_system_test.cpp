@@ -11,23 +11,16 @@
 
 #include "platform/developer_log.h"
 #include "platform/temporary_names.h"
-#include "testing/temp_drives.h"
-#include "platform/windows/wide_names.h"
+#include "platform/wide_text.h"
 #include "platform/windows/win32_file_copy.h"
 #include "platform/windows/win32_file_system.h"
+#include "testing/temp_drives.h"
+#include "tests/unit/support.h"
 
 namespace bt {
 namespace {
 
-template <class F>
-int ThrownNumber(F&& f) {
-  try {
-    f();
-  } catch (const AppError& error) {
-    return error.number();
-  }
-  return 0;
-}
+using doubles::ThrownNumber;
 
 DWORD Attributes(const std::string& host) { return ::GetFileAttributesW(Utf8ToWide(host).c_str()); }
 

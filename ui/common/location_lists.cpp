@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/windows_path.h"
+
 namespace bt {
 
 namespace {
 
-char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
 char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
 
 bool IsDrive(FileSystem& files, char letter) {
@@ -70,7 +71,7 @@ char DriveLetterOf(const std::string& text) {
   if (text.size() < 2 || text[1] != ':' || !std::isalpha(static_cast<unsigned char>(text[0]))) {
     return '\0';
   }
-  return Upper(text[0]);
+  return UpperDriveLetter(text[0]);
 }
 
 DriveListModel::DriveListModel(FileSystem& files) : files_(files) {}

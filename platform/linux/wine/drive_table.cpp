@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "platform/linux/wine/mount_table.h"
+#include "platform/windows_path.h"
 
 namespace bt {
 namespace {
@@ -20,10 +21,8 @@ namespace fs = std::filesystem;
 // "c:" -> 'C'; 0 for anything else ("com1", "d::", "unc").
 char DriveLetterOfEntry(std::string_view name) {
   if (name.size() != 2 || name[1] != ':') return 0;
-  const char c = name[0];
-  if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
-  if (c >= 'A' && c <= 'Z') return c;
-  return 0;
+  const char letter = UpperDriveLetter(name[0]);
+  return letter >= 'A' && letter <= 'Z' ? letter : 0;
 }
 
 std::string ReadLink(const std::string& path) {

@@ -5,22 +5,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
-#include <limits>
 #include <map>
-#include <new>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "platform/linux/wine/wine_registry_scan.h"
 #include "platform/linux/wine/wine_registry_text.h"
 #include "platform/linux/wine/wine_registry_value.h"
+#include "platform/registry_query.h"
+#include "platform/utf8.h"
 
 namespace bt {
 namespace {
 
-constexpr std::int32_t kErrorNotEnoughMemory = 8;
-constexpr std::int32_t kErrorInvalidParameter = 87;
 constexpr RegKey kFirstPredefinedKey = 0x80000000u;
 
 // The whole file, or nullopt when it is missing, unreadable or not a
@@ -49,10 +47,6 @@ std::optional<std::string> ReadRegistryFile(const std::string& path) {
   return content;
 }
 
-bool IsText(std::uint32_t type) {
-  return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
-}
-
 // Whether the first component of a normalized path is "Software".
 bool UnderSoftware(std::u16string_view path) {
   constexpr std::u16string_view kSoftware = u"Software";
@@ -63,14 +57,8 @@ bool UnderSoftware(std::u16string_view path) {
   return path.size() == kSoftware.size() || path[kSoftware.size()] == u'\\';
 }
 
-// The bytes that cross for a stored value: text as UTF-8, the rest as is.
-std::string CrossingBytes(const wine::StoredValue& value) {
-  if (!IsText(value.type)) return std::string(value.data.begin(), value.data.end());
-  std::u16string text(value.data.size() / 2, u'\0');
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    text[i] = static_cast<char16_t>(value.data[2 * i] | (value.data[2 * i + 1] << 8));
-  }
-  return wine::Utf16ToUtf8(text);
+std::string_view BytesOf(const wine::StoredValue& value) {
+  return {reinterpret_cast<const char*>(value.data.data()), value.data.size()};
 }
 
 class WineRegistry final : public Registry {
@@ -84,7 +72,7 @@ class WineRegistry final : public Registry {
       return root >= kFirstPredefinedKey ? kErrorFileNotFound : kErrorInvalidHandle;
     }
     try {
-      const std::u16string native = wine::NormalizeKeyPath(wine::Utf8ToUtf16(subKey));
+      const std::u16string native = wine::NormalizeKeyPath(Utf8ToUtf16(subKey));
       std::vector<std::u16string> paths{native};
       if (UnderSoftware(native)) paths.push_back(u"Software\\Wow6432Node" + native.substr(8));
       std::optional<std::string> file = ReadRegistryFile(path_);
@@ -112,26 +100,11 @@ class WineRegistry final : public Registry {
                                 std::uint32_t* size) override {
     const auto key = open_.find(handle);
     if (key == open_.end()) return kErrorInvalidHandle;
-    if (reserved != nullptr || (data != nullptr && size == nullptr)) return kErrorInvalidParameter;
+    if (QueryArgumentsInvalid(reserved, data, size)) return kErrorInvalidParameter;
     try {
-      const std::optional<wine::StoredValue> stored =
-          wine::FindValue(key->second, wine::Utf8ToUtf16(valueName));
+      const std::optional<wine::StoredValue> stored = wine::FindValue(key->second, Utf8ToUtf16(valueName));
       if (!stored) return kErrorFileNotFound;
-      const std::string bytes = CrossingBytes(*stored);
-      if (bytes.size() > std::numeric_limits<std::uint32_t>::max()) return kErrorNotEnoughMemory;
-      const auto storedSize = static_cast<std::uint32_t>(bytes.size());
-      if (type != nullptr) *type = stored->type;
-      if (data == nullptr) {
-        if (size != nullptr) *size = storedSize;
-        return kErrorSuccess;
-      }
-      if (storedSize > *size) {
-        *size = storedSize;
-        return kErrorMoreData;
-      }
-      if (!bytes.empty()) std::memcpy(data, bytes.data(), bytes.size());
-      *size = storedSize;
-      return kErrorSuccess;
+      return AnswerQuery(stored->type, CrossingBytes(stored->type, BytesOf(*stored)), type, data, size);
     } catch (...) {
       return kErrorNotEnoughMemory;  // only allocations can fail here
     }

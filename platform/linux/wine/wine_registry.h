@@ -11,10 +11,8 @@
 // - On a 64-bit prefix a key under "Software" is looked up first in the
 //   32-bit view (Software\Wow6432Node\...), as the 32-bit program whose
 //   settings are read sees it, and then in the native view.
-// - Text values (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) cross as UTF-8, their
-//   size being that of the UTF-8 text (with its NUL when one was stored); a
-//   trailing odd byte of such a value is dropped. Other data crosses as its
-//   bytes.
+// - A value found is answered by the rules of platform/registry_query.h,
+//   text as UTF-8.
 // - A missing, unreadable or non-Wine file behaves as a file without keys;
 //   a value that cannot be parsed is missing.
 #pragma once

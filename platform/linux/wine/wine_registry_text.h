@@ -1,6 +1,6 @@
-// Text as Wine keeps it in a registry file, and the conversions between the
-// UTF-16 that the registry stores and the UTF-8 that crosses the registry
-// calls.
+// Text as Wine keeps it in a registry file: its escapes, and the letter case
+// of the UTF-16 units it stores. (The conversions between that UTF-16 and the
+// UTF-8 that crosses the registry calls are platform/utf8.h's.)
 #pragma once
 
 #include <cstddef>
@@ -36,13 +36,6 @@ class EscapedTextReader {
   bool closed_ = false;
   char16_t pendingLowSurrogate_ = 0;
 };
-
-// UTF-8 to UTF-16; a byte that does not start a valid sequence becomes
-// U+FFFD.
-std::u16string Utf8ToUtf16(std::string_view utf8);
-
-// UTF-16 to UTF-8; a surrogate without its partner becomes U+FFFD.
-std::string Utf16ToUtf8(std::u16string_view utf16);
 
 // The upper-case form of one UTF-16 unit, by the Unicode simple mapping, as
 // Wine compares key and value names (surrogates are kept as they are).

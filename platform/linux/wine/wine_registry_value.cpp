@@ -5,16 +5,10 @@
 #include "platform/linux/wine/wine_registry_lines.h"
 #include "platform/linux/wine/wine_registry_text.h"
 #include "platform/registry.h"
+#include "platform/text.h"
 
 namespace bt::wine {
 namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
@@ -27,9 +21,9 @@ std::size_t SkipBlanksFrom(std::string_view text, std::size_t pos) {
 std::optional<std::uint32_t> ReadHexNumber(std::string_view text, std::size_t& pos) {
   std::uint32_t value = 0;
   int digits = 0;
-  while (pos < text.size() && HexDigit(text[pos]) >= 0) {
+  while (pos < text.size() && HexDigitValue(text[pos]) >= 0) {
     if (++digits > 8) return std::nullopt;
-    value = value * 16 + static_cast<std::uint32_t>(HexDigit(text[pos++]));
+    value = value * 16 + static_cast<std::uint32_t>(HexDigitValue(text[pos++]));
   }
   if (digits == 0) return std::nullopt;
   return value;
@@ -77,10 +71,10 @@ std::optional<StoredValue> ParseHex(std::string_view line, std::size_t pos, std:
                                     LineCursor& cursor) {
   StoredValue value{type, {}};
   for (;;) {
-    while (pos < line.size() && HexDigit(line[pos]) >= 0) {
+    while (pos < line.size() && HexDigitValue(line[pos]) >= 0) {
       unsigned byte = 0;
-      while (pos < line.size() && HexDigit(line[pos]) >= 0) {
-        byte = byte * 16 + static_cast<unsigned>(HexDigit(line[pos++]));
+      while (pos < line.size() && HexDigitValue(line[pos]) >= 0) {
+        byte = byte * 16 + static_cast<unsigned>(HexDigitValue(line[pos++]));
         if (byte > 0xFF) return std::nullopt;
       }
       value.data.push_back(static_cast<std::uint8_t>(byte));

@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "app/error_report.h"
-#include "app/mod_backup.h"
+#include "app/mod_backup_startup.h"
 #include "tests/unit/app/app_scenario.h"
 
 namespace bt {

@@ -8,11 +8,13 @@
 #include <filesystem>
 
 #include "testing/temp_drives.h"
+#include "tests/unit/support.h"
 
 namespace bt {
 namespace {
 
 using doubles::TempDrives;
+using doubles::ThrownNumber;
 
 std::vector<std::string> Names(const FolderListModel& list) {
   std::vector<std::string> names;
@@ -23,15 +25,6 @@ std::vector<std::string> Names(const FolderListModel& list) {
 int IndexOf(const FolderListModel& list, const std::string& name) {
   const std::vector<std::string> names = Names(list);
   return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
-}
-
-int ErrorNumberOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const AppError& error) {
-    return error.number();
-  }
-  return 0;
 }
 
 TEST(DriveListText, IsTheLowerCaseLetterAndColonThenTheHintInBrackets) {
@@ -109,8 +102,8 @@ TEST_F(LocationLists, ADriveThatDoesNotExistIsRefusedWith68AndTheListStays) {
   auto files = Files();
   DriveListModel list(*files);
   ASSERT_TRUE(list.SetDrive("d:"));
-  EXPECT_EQ(ErrorNumberOf([&] { list.SetDrive("q:"); }), kErrDeviceUnavailable);
-  EXPECT_EQ(ErrorNumberOf([&] { list.SetDrive("nada"); }), kErrDeviceUnavailable);
+  EXPECT_EQ(ThrownNumber([&] { list.SetDrive("q:"); }), kErrDeviceUnavailable);
+  EXPECT_EQ(ThrownNumber([&] { list.SetDrive("nada"); }), kErrDeviceUnavailable);
   EXPECT_EQ(list.CurrentLetter(), 'D');
 }
 
@@ -208,9 +201,9 @@ TEST_F(LocationLists, AMissingFolderIsRefusedWith76AndTheListStaysAsItWas) {
   FolderListModel list(*files);
   ASSERT_TRUE(list.SetPath("C:\\Copias"));
   const std::vector<std::string> before = Names(list);
-  EXPECT_EQ(ErrorNumberOf([&] { list.SetPath("C:\\Sumiu"); }), kErrPathNotFound);
-  EXPECT_EQ(ErrorNumberOf([&] { list.SetPath("C:\\leia.txt"); }), kErrPathNotFound);
-  EXPECT_EQ(ErrorNumberOf([&] { list.SetPath("Copias"); }), kErrPathNotFound);
+  EXPECT_EQ(ThrownNumber([&] { list.SetPath("C:\\Sumiu"); }), kErrPathNotFound);
+  EXPECT_EQ(ThrownNumber([&] { list.SetPath("C:\\leia.txt"); }), kErrPathNotFound);
+  EXPECT_EQ(ThrownNumber([&] { list.SetPath("Copias"); }), kErrPathNotFound);
   EXPECT_EQ(list.Path(), "C:\\Copias");
   EXPECT_EQ(Names(list), before);
   EXPECT_EQ(list.CurrentIndex(), 1);
@@ -220,10 +213,10 @@ TEST_F(LocationLists, ADriveWithoutADiskCannotBeOpenedAndTheListStaysAsItWas) {
   auto files = Files();
   FolderListModel list(*files);
   ASSERT_TRUE(list.SetPath("C:\\Copias"));
-  const int number = ErrorNumberOf([&] { list.SetPath("a: [Disquete]"); });
+  const int number = ThrownNumber([&] { list.SetPath("a: [Disquete]"); });
   EXPECT_TRUE(number == kErrDiskNotReady || number == kErrDeviceUnavailable) << number;
-  EXPECT_NE(ErrorNumberOf([&] { list.SetPath("A:\\"); }), 0);
-  EXPECT_EQ(ErrorNumberOf([&] { list.SetPath("q:"); }), kErrDeviceUnavailable);
+  EXPECT_NE(ThrownNumber([&] { list.SetPath("A:\\"); }), 0);
+  EXPECT_EQ(ThrownNumber([&] { list.SetPath("q:"); }), kErrDeviceUnavailable);
   EXPECT_EQ(list.Path(), "C:\\Copias");
   EXPECT_EQ(list.CurrentDrive(), 'C');
 }
@@ -239,7 +232,7 @@ TEST_F(LocationLists, RefreshShowsFoldersMadeSinceAndFailsWhenTheFolderWentAway)
   EXPECT_EQ(Names(list), (std::vector<std::string>{"C:\\", "Copias", "Anual", "Mensal"}));
 
   std::filesystem::remove_all(drives.Host("C:\\Copias"));
-  EXPECT_NE(ErrorNumberOf([&] { list.Refresh(); }), 0);
+  EXPECT_NE(ThrownNumber([&] { list.Refresh(); }), 0);
   EXPECT_EQ(Names(list), (std::vector<std::string>{"C:\\", "Copias", "Anual", "Mensal"}));
 }
 

@@ -1,7 +1,7 @@
 // Choosing the backup location with the drive list and the folder list.
 #include <filesystem>
 
-#include "app/mod_backup.h"
+#include "app/mod_backup_startup.h"
 #include "tests/unit/app/app_scenario.h"
 
 namespace bt {

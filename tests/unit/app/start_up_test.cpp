@@ -3,8 +3,9 @@
 #include <filesystem>
 
 #include "app/error_report.h"
-#include "app/mod_backup.h"
+#include "app/mod_backup_startup.h"
 #include "tests/unit/app/app_scenario.h"
+#include "tests/unit/support.h"
 
 namespace bt {
 namespace {
@@ -73,14 +74,7 @@ TEST_F(StartUp, DriveCWithoutItsFolderIsReportedAndTheWindowNeverShows) {
   SetInstallPath("C:\\Tarvel");
 
   Prepare();
-  const int expected = [&] {
-    try {
-      files->GetAttributes("C:\\");
-    } catch (const AppError& error) {
-      return error.number();
-    }
-    return 0;
-  }();
+  const int expected = doubles::ThrownNumber([&] { files->GetAttributes("C:\\"); });
   ASSERT_NE(expected, 0);
 
   windows->QueueAnswer(MessageAnswer::Ok);

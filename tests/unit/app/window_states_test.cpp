@@ -1,7 +1,7 @@
 // The idle and busy states, the exit button and the check box.
 #include <map>
 
-#include "app/mod_backup.h"
+#include "app/mod_backup_startup.h"
 #include "tests/unit/app/app_scenario.h"
 
 namespace bt {

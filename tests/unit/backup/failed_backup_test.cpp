@@ -6,6 +6,7 @@
 #include "testing/faulty_file_system.h"
 #include "testing/open_for_writing.h"
 #include "tests/unit/backup/operation_fixture.h"
+#include "tests/unit/support.h"
 
 namespace bt {
 namespace {
@@ -37,12 +38,7 @@ class FailedBackupTest : public doubles::OperationTest {
   }
   int Run(FileSystem& files) {
     OperationContext context{files, clock_, boxes_, [this] { return installation_; }};
-    try {
-      BackupData(context, "D:\\Copias", true);
-    } catch (const AppError& error) {
-      return error.number();
-    }
-    return 0;
+    return doubles::ThrownNumber([&] { BackupData(context, "D:\\Copias", true); });
   }
 };
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "tests/unit/backup/operation_fixture.h"
+#include "tests/unit/support.h"
 
 namespace bt {
 namespace {
@@ -25,12 +26,7 @@ class PlantedSetTest : public doubles::OperationTest {
   }
   int BackupFailure(bool includeAll) {
     auto context = Context();
-    try {
-      BackupData(context, "D:\\Copias", includeAll);
-    } catch (const AppError& error) {
-      return error.number();
-    }
-    return 0;
+    return doubles::ThrownNumber([&] { BackupData(context, "D:\\Copias", includeAll); });
   }
   std::string Set(const std::string& name) const { return std::string(kSet) + "\\" + name; }
 };

@@ -17,6 +17,7 @@
 #include "testing/faulty_file_system.h"
 #include "testing/open_for_writing.h"
 #include "testing/temp_drives.h"
+#include "tests/unit/support.h"
 
 namespace bt {
 namespace {
@@ -28,25 +29,10 @@ struct Flavour {
   bool faultInjecting;  // the double, wrapped around the native one and healed
 };
 
-template <class F>
-int ThrownNumber(F&& f) {
-  try {
-    f();
-  } catch (const AppError& error) {
-    return error.number();
-  }
-  return 0;
-}
-
-template <class F>
-AppError Thrown(F&& f) {
-  try {
-    f();
-  } catch (const AppError& error) {
-    return error;
-  }
-  return AppError(0);
-}
+using doubles::ListAll;
+using doubles::NamesOf;
+using doubles::Thrown;
+using doubles::ThrownNumber;
 
 fs::path HostPath(const std::string& host) { return fs::path(std::u8string(host.begin(), host.end())); }
 
@@ -82,16 +68,7 @@ class FileSystemContract : public ::testing::TestWithParam<Flavour> {
     steps_->ShortWriteOn(1);
   }
 
-  std::vector<std::string> Listed(const std::string& pattern) {
-    std::vector<std::string> names;
-    FindData record;
-    const FindHandle handle = files().FindFirstFileA(pattern, &record);
-    if (handle == kInvalidHandle) return names;
-    do names.push_back(record.cFileName);
-    while (files().FindNextFileA(handle, &record) != 0);
-    files().FindClose(handle);
-    return names;
-  }
+  std::vector<std::string> Listed(const std::string& pattern) { return NamesOf(ListAll(files(), pattern)); }
 
   bool TemporaryFilesLeft() const {
     for (const auto& entry : fs::recursive_directory_iterator(HostPath(drives_.root()))) {

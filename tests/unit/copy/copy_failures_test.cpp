@@ -12,6 +12,7 @@
 #include "copy/copy_files.h"
 #include "testing/faulty_file_system.h"
 #include "testing/temp_drives.h"
+#include "tests/unit/support.h"
 
 namespace bt {
 namespace {
@@ -32,14 +33,9 @@ class CopyFailuresTest : public ::testing::Test {
   // The names of a folder in the order the file system lists them.
   std::vector<std::string> ListingOrder(const std::string& folder) {
     std::vector<std::string> names;
-    FindData record;
-    FindHandle handle = real_->FindFirstFileA(folder + "\\*.*", &record);
-    if (handle == kInvalidHandle) return names;
-    do {
-      std::string name = record.cFileName;
+    for (const std::string& name : doubles::NamesOf(doubles::ListAll(*real_, folder + "\\*.*"))) {
       if (name != "." && name != "..") names.push_back(name);
-    } while (real_->FindNextFileA(handle, &record));
-    real_->FindClose(handle);
+    }
     return names;
   }
   bool Exists(const std::string& windowsPath) const {

@@ -14,6 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using doubles::SetExtendedAttribute;
+using doubles::Thrown;
 using doubles::ThrownNumber;
 
 class FileOperations : public ::testing::Test {
@@ -72,21 +73,13 @@ TEST_F(FileOperations, APenDriveTakenOutDuringTheSessionIsNotReady) {
 // The user reads what was being done and the Windows path, in Portuguese;
 // the host path and the system's English message go to the developers.
 TEST_F(FileOperations, FailuresNameTheWindowsPathForTheUserAndKeepTheHostCauseApart) {
-  const auto failureOf = [](auto&& operation) -> AppError {
-    try {
-      operation();
-    } catch (const AppError& error) {
-      return error;
-    }
-    return AppError(0, "no failure");
-  };
   const std::string missing = drives_.Host("C:\\Tarvel\\tarvel.ini");
   const std::vector<std::pair<AppError, std::string>> failures = {
-      {failureOf([&] { files_->GetAttributes("C:\\Tarvel\\tarvel.ini"); }),
+      {Thrown([&] { files_->GetAttributes("C:\\Tarvel\\tarvel.ini"); }),
        "Ao examinar \"C:\\Tarvel\\tarvel.ini\""},
-      {failureOf([&] { files_->CopyWholeFile("C:\\Tarvel\\tarvel.ini", "C:\\copia.ini"); }),
+      {Thrown([&] { files_->CopyWholeFile("C:\\Tarvel\\tarvel.ini", "C:\\copia.ini"); }),
        "Ao copiar \"C:\\Tarvel\\tarvel.ini\" para \"C:\\copia.ini\""},
-      {failureOf([&] { files_->CreateFolder("C:\\Tarvel\\Falta\\Nova"); }),
+      {Thrown([&] { files_->CreateFolder("C:\\Tarvel\\Falta\\Nova"); }),
        "Ao criar a pasta \"C:\\Tarvel\\Falta\\Nova\""},
   };
   for (const auto& [error, told] : failures) {

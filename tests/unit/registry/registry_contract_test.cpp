@@ -94,6 +94,45 @@ TEST_P(RegistryContract, MissingKeyValueAndHandle) {
   EXPECT_NE(registry->RegCloseKey(0), 0);
 }
 
+// A reserved pointer or a buffer without its size breaks the call before
+// any value is looked for: even a missing value answers 87, and nothing the
+// caller passed is written.
+TEST_P(RegistryContract, ArgumentsTheCallForbidsAreRefusedBeforeTheValueIsLookedFor) {
+  std::uint32_t reserved = 0;
+  std::uint32_t type = 77;
+  std::uint32_t size = 77;
+  std::uint8_t buffer[16];
+  std::memset(buffer, 'Z', sizeof buffer);
+  EXPECT_EQ(registry->RegQueryValueExA(key, "Path", &reserved, &type, nullptr, &size), kErrorInvalidParameter);
+  EXPECT_EQ(registry->RegQueryValueExA(key, "Nada", &reserved, &type, nullptr, &size), kErrorInvalidParameter);
+  EXPECT_EQ(registry->RegQueryValueExA(key, "Path", nullptr, &type, buffer, nullptr), kErrorInvalidParameter);
+  EXPECT_EQ(registry->RegQueryValueExA(key, "Nada", nullptr, &type, buffer, nullptr), kErrorInvalidParameter);
+  EXPECT_EQ(type, 77u);
+  EXPECT_EQ(size, 77u);
+  EXPECT_EQ(reserved, 0u);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), sizeof buffer), std::string(sizeof buffer, 'Z'));
+  // A handle that is no key is told first.
+  EXPECT_EQ(registry->RegQueryValueExA(0, "Path", &reserved, &type, nullptr, &size), kErrorInvalidHandle);
+}
+
+// Type and size are each the caller's choice to ask for; the type comes
+// even with a buffer too small for the data.
+TEST_P(RegistryContract, TypeAndSizeComeOnlyWhereAskedFor) {
+  std::uint32_t size = 0;
+  EXPECT_EQ(registry->RegQueryValueExA(key, "N", nullptr, nullptr, nullptr, &size), 0);
+  EXPECT_EQ(size, 4u);
+  std::uint32_t type = 0;
+  EXPECT_EQ(registry->RegQueryValueExA(key, "B", nullptr, &type, nullptr, nullptr), 0);
+  EXPECT_EQ(type, kRegBinary);
+  std::uint8_t one = 0;
+  size = 1;
+  type = 0;
+  EXPECT_EQ(registry->RegQueryValueExA(key, "N", nullptr, &type, &one, &size), kErrorMoreData);
+  EXPECT_EQ(type, kRegDword);
+  EXPECT_EQ(size, 4u);
+  EXPECT_EQ(one, 0);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothRegistries, RegistryContract,
                          ::testing::Values(Implementation{"Wine", MakeWine},
                                            Implementation{"Memory", MakeMemory}),

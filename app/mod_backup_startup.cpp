@@ -1,19 +1,11 @@
-#include "app/error_report.h"
+#include "app/mod_backup_startup.h"
+
 #include "app/frm_backup.h"
-#include "app/main.h"
 #include "install/install_setting.h"
 
 namespace bt {
 
 std::string LastValidDrive;
-
-void Main(Services& services) {
-  StartApplication(services);
-  RunWithErrorReport(services, [] {
-    InitializeForm();
-    frmBackup().Show();
-  });
-}
 
 void InitializeForm() {
   LastValidDrive = "C:";

@@ -1,4 +1,4 @@
-#include "platform/windows/wide_names.h"
+#include "platform/wide_text.h"
 
 #include <gtest/gtest.h>
 
