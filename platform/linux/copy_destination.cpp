@@ -17,9 +17,9 @@ bool SameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b
 
 // Whether a process other than this one writes to the file at hostPath
 // (whose lstat is st), opened here for reading only to ask.
-bool WrittenElsewhere(const std::string& hostPath, const struct stat& st, OpenFilesMonitor& monitor,
+bool WrittenElsewhere(const EntryAt& at, const struct stat& st, OpenFilesMonitor& monitor,
                       OpenFilesMonitor::Freshness freshness) {
-  FileDescriptor fd(::open(hostPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  FileDescriptor fd(::openat(at.folder, at.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   struct stat opened {};
   if (fd.get() >= 0 && ::fstat(fd.get(), &opened) == 0 && SameFile(opened, st)) {
     return monitor.WrittenElsewhere(fd.get(), opened, freshness);
@@ -29,10 +29,11 @@ bool WrittenElsewhere(const std::string& hostPath, const struct stat& st, OpenFi
 
 }  // namespace
 
-Destination Examine(const std::string& requested, bool followLink) {
+Destination Examine(const std::string& requested, bool followLink, const OpenFolder* folder) {
   Destination destination;
   destination.path = requested;
-  if (::lstat(requested.c_str(), &destination.st) != 0) {
+  const EntryAt at = EntryIn(folder, requested);
+  if (::fstatat(at.folder, at.name.c_str(), &destination.st, AT_SYMLINK_NOFOLLOW) != 0) {
     if (errno != ENOENT) throw HostError(errno, "examine", requested);
     return destination;
   }
@@ -42,7 +43,7 @@ Destination Examine(const std::string& requested, bool followLink) {
     destination.isLink = true;
     return destination;
   }
-  if (::stat(requested.c_str(), &destination.st) != 0) {
+  if (::fstatat(at.folder, at.name.c_str(), &destination.st, 0) != 0) {
     if (errno != ENOENT && errno != ELOOP) throw HostError(errno, "examine", requested);
     destination.isLink = true;
   } else if (S_ISREG(destination.st.st_mode)) {
@@ -59,7 +60,7 @@ mode_t CreationBits(const Destination& destination, const struct stat& sourceSta
 }
 
 void CheckReplaceable(const Destination& destination, const struct stat& sourceStat, const std::string& source,
-                      OpenFilesMonitor& monitor, OpenFilesMonitor::Freshness freshness) {
+                      const OpenFolder* folder, OpenFilesMonitor& monitor, OpenFilesMonitor::Freshness freshness) {
   if (!destination.ReplacesAFile()) return;
   const struct stat& st = destination.st;
   const std::string& path = destination.path;
@@ -79,7 +80,7 @@ void CheckReplaceable(const Destination& destination, const struct stat& sourceS
                    "replace \"" + path + "\": not a plain file");
   }
   // The program holding it would go on writing into the replaced file.
-  if (WrittenElsewhere(path, st, monitor, freshness)) {
+  if (WrittenElsewhere(EntryIn(folder, path), st, monitor, freshness)) {
     throw AppError(kErrPermissionDenied, "outro programa está com o arquivo de destino aberto para gravação",
                    "replace \"" + path + "\": another program has it open for writing");
   }

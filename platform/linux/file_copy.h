@@ -19,6 +19,7 @@
 #include "platform/linux/copy_methods.h"
 #include "platform/linux/dos_attributes.h"
 #include "platform/linux/host_calls.h"
+#include "platform/linux/open_folders.h"
 #include "platform/linux/temporary_file.h"
 
 namespace bt {
@@ -53,12 +54,16 @@ struct CopyRequest {
   // taken since is met when the copy takes it, and handled then.
   DosAttribValue sourceDosAttrib;
   bool destinationFree = false;
+  // The open folders that hold the source and the destination, where the
+  // caller has them: the copy's calls then go relative to them.
+  OpenFolderRef sourceFolder;
+  OpenFolderRef destinationFolder;
 };
 CopiedFile CopyHostFile(const CopyRequest& request, CopyMethods& methods);
 
 inline CopiedFile CopyHostFile(const std::string& source, const std::string& destination, bool durableReplace,
                                bool followLink, CopyMethods& methods) {
-  return CopyHostFile(CopyRequest{source, destination, durableReplace, followLink, {}, false}, methods);
+  return CopyHostFile(CopyRequest{source, destination, durableReplace, followLink, {}, false, nullptr, nullptr}, methods);
 }
 
 }  // namespace bt

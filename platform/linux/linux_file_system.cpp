@@ -96,6 +96,7 @@ class LinuxFileSystem final : public FileSystem {
   }
 
   void CreateFolder(const std::string& path) override {
+    resolver().HoldFolders();  // a copy into the new folder follows
     try {
       const Located at = Locate(path);
       if (at.windows.names.empty()) {
@@ -104,7 +105,9 @@ class LinuxFileSystem final : public FileSystem {
       }
       const FolderNameCache::Change change =
           resolver().cache().BeginChange(at.host.folder, at.host.folderMatched);
-      if (::mkdir(at.host.path.c_str(), 0777) != 0) {
+      const OpenFolderRef parent = resolver().Folder(at.host.folder);
+      const EntryAt made = EntryIn(parent.get(), at.host.path);
+      if (::mkdirat(made.folder, made.name.c_str(), 0777) != 0) {
         const int error = errno;
         // EEXIST is 58 elsewhere; creating a folder that exists is 75, as
         // MkDir reports it. A missing parent is always a missing path.
@@ -121,7 +124,7 @@ class LinuxFileSystem final : public FileSystem {
       struct stat st {};
       if (known != createdOn_.end()) {
         device = known->second;
-      } else if (::stat(at.host.folder.c_str(), &st) == 0) {
+      } else if (parent ? ::fstat(parent->fd(), &st) == 0 : ::stat(at.host.folder.c_str(), &st) == 0) {
         device = st.st_dev;
       } else {
         return;
@@ -176,6 +179,7 @@ class LinuxFileSystem final : public FileSystem {
         Fail(at.drive, HostErrorNumbered(number, error, "remove the folder", at.host.path));
       }
       createdOn_.erase(at.host.path);
+      resolver().Removed(at.host.path);
       resolver().cache().Forget(at.host.path);
       resolver().cache().Forget(at.host.folder);
     } catch (const AppError& error) {
@@ -193,6 +197,7 @@ class LinuxFileSystem final : public FileSystem {
     // A copy of the past that failed is reported first: it came earlier.
     Pooled([&] { pool_.ThrowKnownFailure(); });
     std::function<void()> background;
+    resolver().HoldFolders();  // the next copies go into the same folders
     try {
       DosAttribValue sourceDosAttrib;
       const Located from = LocateSource(source, &sourceDosAttrib);
@@ -208,8 +213,14 @@ class LinuxFileSystem final : public FileSystem {
           resolver().cache().BeginChange(to.host.folder, to.host.folderMatched);
       // No EndChange on failure: nothing was added, and the temporary file
       // came and went, so the folder's list is read again when next needed.
-      CopyRequest request{from.host.path, to.host.path, durability == Durability::kNow,
-                          links == DestinationLinks::kFollow, std::move(sourceDosAttrib), !to.host.exists};
+      CopyRequest request{from.host.path,
+                          to.host.path,
+                          durability == Durability::kNow,
+                          links == DestinationLinks::kFollow,
+                          std::move(sourceDosAttrib),
+                          !to.host.exists,
+                          resolver().Folder(from.host.folder),
+                          resolver().Folder(to.host.folder)};
       if (InBackground(durability, to)) {
         // The name is the copy's from now: a failure forgets every name.
         resolver().cache().EndChange(change, to.host.name);
@@ -242,6 +253,7 @@ class LinuxFileSystem final : public FileSystem {
     // other drives mounted in the same places.
     createdOn_.clear();
     letterCase_.Forget();
+    resolver().ReleaseFolders();
     try {
       FinishCopies();
     } catch (...) {
@@ -422,7 +434,7 @@ FindHandle LinuxFileSystem::FindFirstFileA(const std::string& pattern, FindData*
     info = OpenListingInfo{at.drive, folder, at.host.path};
     try {
       if (everything) {
-        listing = FolderListing::All(at.host.path);
+        listing = FolderListing::All(at.host.path, resolver().Folder(at.host.path).get());
       } else {
         const HostPath entry = resolver().Resolve(at.host.path, {name});
         listing = FolderListing::One(at.host.path, entry.name);
