@@ -116,22 +116,7 @@ class LinuxFileSystem final : public FileSystem {
       }
       resolver().cache().EndChange(change, at.host.name);
       resolver().cache().Created(at.host.path);
-      // A folder made here a moment ago is on its parent's file system (no
-      // mount point can be on it yet): a tree of new folders is not looked
-      // at again from "/" for each.
-      dev_t device = 0;
-      const auto known = createdOn_.find(at.host.folder);
-      struct stat st {};
-      if (known != createdOn_.end()) {
-        device = known->second;
-      } else if (parent ? ::fstat(parent->fd(), &st) == 0 : ::stat(at.host.folder.c_str(), &st) == 0) {
-        device = st.st_dev;
-      } else {
-        return;
-      }
-      methods_.written.Note(device, at.host.folder, WindowsFolderOf(path));
-      if (createdOn_.size() >= 4096) createdOn_.clear();
-      createdOn_[at.host.path] = device;
+      NoteWritten(at, parent.get(), WindowsFolderOf(path));
     } catch (const AppError& error) {
       throw During("Ao criar a pasta " + Quoted(path), error);
     }
@@ -329,6 +314,25 @@ class LinuxFileSystem final : public FileSystem {
  private:
   Located Locate(const std::string& path) { return locator_.Locate(path); }
   HostPathResolver& resolver() { return locator_.resolver(); }
+
+  // The file system of a folder just made, noted for the flush. A folder
+  // made here a moment ago is on its parent's file system (no mount point
+  // can be on it yet): a tree of new folders is not looked at again for each.
+  void NoteWritten(const Located& made, const OpenFolder* parent, const std::string& windowsFolder) {
+    dev_t device = 0;
+    const auto known = createdOn_.find(made.host.folder);
+    struct stat st {};
+    if (known != createdOn_.end()) {
+      device = known->second;
+    } else if (parent ? ::fstat(parent->fd(), &st) == 0 : ::stat(made.host.folder.c_str(), &st) == 0) {
+      device = st.st_dev;
+    } else {
+      return;
+    }
+    methods_.written.Note(device, made.host.folder, windowsFolder);
+    if (createdOn_.size() >= 4096) createdOn_.clear();
+    createdOn_[made.host.path] = device;
+  }
 
   // Copies of a tree's files run beside the next ones, where the name they
   // take is sure to be theirs: on a drive that tells letter case apart, so
