@@ -34,9 +34,9 @@ bool Failed(CopyStep step, Result* result) {
   return false;
 }
 
-int Open(const char* path, int flags, mode_t mode) {
+int Open(int folder, const char* name, int flags, mode_t mode) {
   int result = 0;
-  return Failed(CopyStep::Open, &result) ? result : saved.open(path, flags, mode);
+  return Failed(CopyStep::Open, &result) ? result : saved.open(folder, name, flags, mode);
 }
 
 ssize_t Read(int fd, void* buffer, std::size_t size) {
@@ -89,14 +89,14 @@ int Fsync(int fd) {
   return Failed(CopyStep::Fsync, &result) ? result : saved.fsync(fd);
 }
 
-int Rename(const char* from, const char* to) {
+int Rename(int fromFolder, const char* from, int toFolder, const char* to) {
   int result = 0;
-  return Failed(CopyStep::Rename, &result) ? result : saved.rename(from, to);
+  return Failed(CopyStep::Rename, &result) ? result : saved.rename(fromFolder, from, toFolder, to);
 }
 
-int RenameNoReplace(const char* from, const char* to) {
+int RenameNoReplace(int fromFolder, const char* from, int toFolder, const char* to) {
   int result = 0;
-  return Failed(CopyStep::Rename, &result) ? result : saved.renameNoReplace(from, to);
+  return Failed(CopyStep::Rename, &result) ? result : saved.renameNoReplace(fromFolder, from, toFolder, to);
 }
 
 int Syncfs(int fd) {
@@ -104,9 +104,9 @@ int Syncfs(int fd) {
   return Failed(CopyStep::Syncfs, &result) ? result : saved.syncfs(fd);
 }
 
-int Link(int fd, const char* to) {
+int Link(int fd, int toFolder, const char* to) {
   int result = 0;
-  return Failed(CopyStep::Link, &result) ? result : saved.link(fd, to);
+  return Failed(CopyStep::Link, &result) ? result : saved.link(fd, toFolder, to);
 }
 
 // A failed close still releases the descriptor, as close(2) does on Linux.

@@ -15,9 +15,9 @@ namespace {
 HeldCopies* active = nullptr;
 HostCopyCalls beneath;
 
-int Open(const char* path, int flags, mode_t mode) {
+int Open(int folder, const char* name, int flags, mode_t mode) {
   active->HoldIfBackground();
-  return beneath.open(path, flags, mode);
+  return beneath.open(folder, name, flags, mode);
 }
 
 }  // namespace

@@ -14,35 +14,15 @@
 
 #include <sys/types.h>
 
-#include <chrono>
-#include <cstddef>
-#include <mutex>
-#include <set>
 #include <string>
-#include <utility>
 
+#include "platform/linux/copy_methods.h"
 #include "platform/linux/dos_attributes.h"
 #include "platform/linux/host_calls.h"
-#include "platform/linux/open_files.h"
+#include "platform/linux/open_folders.h"
 #include "platform/linux/temporary_file.h"
-#include "platform/linux/written_file_systems.h"
 
 namespace bt {
-
-// What a copy learnt about pairs of file systems, so that later copies skip
-// the calls those cannot serve; who else writes to files; where copies went.
-// Copies on several threads may share it.
-struct CopyMethods {
-  std::mutex mutex;  // over the sets
-  std::set<std::pair<dev_t, dev_t>> noClone;
-  std::set<std::pair<dev_t, dev_t>> noCopyRange;
-  OpenFilesMonitor openFiles;
-  // Host folders already cleared of stale temporary files.
-  std::set<std::string> sweptFolders;
-  std::chrono::seconds staleTemporaryAge = kStaleTemporaryAge;
-  // Where copies went since the last flush.
-  WrittenFileSystems written;
-};
 
 struct CopiedFile {
   bool replaced = false;  // an existing file (or link) was replaced
@@ -74,12 +54,16 @@ struct CopyRequest {
   // taken since is met when the copy takes it, and handled then.
   DosAttribValue sourceDosAttrib;
   bool destinationFree = false;
+  // The open folders that hold the source and the destination, where the
+  // caller has them: the copy's calls then go relative to them.
+  OpenFolderRef sourceFolder;
+  OpenFolderRef destinationFolder;
 };
 CopiedFile CopyHostFile(const CopyRequest& request, CopyMethods& methods);
 
 inline CopiedFile CopyHostFile(const std::string& source, const std::string& destination, bool durableReplace,
                                bool followLink, CopyMethods& methods) {
-  return CopyHostFile(CopyRequest{source, destination, durableReplace, followLink, {}, false}, methods);
+  return CopyHostFile(CopyRequest{source, destination, durableReplace, followLink, {}, false, nullptr, nullptr}, methods);
 }
 
 }  // namespace bt

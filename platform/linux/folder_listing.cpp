@@ -34,15 +34,16 @@ FolderListing::~FolderListing() {
   if (folderFd_ >= 0) close(folderFd_);
 }
 
-void FolderListing::OpenFolder() {
-  folderFd_ = open(hostFolder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+void FolderListing::OpenHostFolder(const bt::OpenFolder* open) {
+  folderFd_ = open != nullptr && open->path() == hostFolder_ ? fcntl(open->fd(), F_DUPFD_CLOEXEC, 0)
+                                                             : ::open(hostFolder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (folderFd_ < 0) throw FolderError(errno, hostFolder_);
   procFolder_ = "/proc/self/fd/" + std::to_string(folderFd_) + "/";
 }
 
-std::unique_ptr<FolderListing> FolderListing::All(const std::string& hostFolder) {
+std::unique_ptr<FolderListing> FolderListing::All(const std::string& hostFolder, const bt::OpenFolder* open) {
   std::unique_ptr<FolderListing> listing(new FolderListing(hostFolder));
-  listing->OpenFolder();
+  listing->OpenHostFolder(open);
   listing->names_ = {".", ".."};
   listing->mayBeLink_ = {false, false};
   listing->ReadNames();
@@ -57,7 +58,7 @@ std::unique_ptr<FolderListing> FolderListing::One(const std::string& hostFolder,
   struct stat st {};
   if (stat(hostFolder.c_str(), &st) != 0) throw FolderError(errno, hostFolder);
   if (!S_ISDIR(st.st_mode)) throw FolderError(ENOTDIR, hostFolder);
-  listing->OpenFolder();
+  listing->OpenHostFolder(nullptr);
   if (!IsOwnWorkingName(hostName)) {
     listing->names_ = {hostName};
     listing->mayBeLink_ = {true};

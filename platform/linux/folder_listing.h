@@ -23,6 +23,7 @@
 
 #include "platform/file_system.h"
 #include "platform/linux/dos_attributes.h"
+#include "platform/linux/open_folders.h"
 
 namespace bt {
 
@@ -33,7 +34,8 @@ class FolderListing {
   FolderListing& operator=(const FolderListing&) = delete;
   // Every entry of hostFolder. Throws AppError when the folder cannot be
   // read (76 missing or not a folder, 70 permission denied, 57 I/O error).
-  static std::unique_ptr<FolderListing> All(const std::string& hostFolder);
+  // open: hostFolder, held open, to read it through.
+  static std::unique_ptr<FolderListing> All(const std::string& hostFolder, const OpenFolder* open = nullptr);
   // Only the entry hostName of hostFolder, if it exists.
   static std::unique_ptr<FolderListing> One(const std::string& hostFolder, const std::string& hostName);
 
@@ -52,7 +54,7 @@ class FolderListing {
   // Opens the folder itself, so that its entries are looked at relative to
   // it: their paths are not walked again from "/" for each, which in a tree
   // a thousand folders deep would cost more than the copy.
-  void OpenFolder();
+  void OpenHostFolder(const bt::OpenFolder* open);
   void ReadNames();
   void NoteAncestors();
   bool LeadsBack(const struct stat& st);

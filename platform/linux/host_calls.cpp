@@ -11,9 +11,12 @@
 namespace bt {
 namespace {
 
-int RealOpen(const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); }
-int RealRenameNoReplace(const char* from, const char* to) {
-  return ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+int RealOpen(int folder, const char* name, int flags, mode_t mode) { return ::openat(folder, name, flags, mode); }
+int RealRename(int fromFolder, const char* from, int toFolder, const char* to) {
+  return ::renameat(fromFolder, from, toFolder, to);
+}
+int RealRenameNoReplace(int fromFolder, const char* from, int toFolder, const char* to) {
+  return ::renameat2(fromFolder, from, toFolder, to, RENAME_NOREPLACE);
 }
 int RealClone(int in, int out) { return ::ioctl(out, FICLONE, in); }
 ssize_t RealCopyFileRange(int in, int out, std::size_t size) {
@@ -22,14 +25,15 @@ ssize_t RealCopyFileRange(int in, int out, std::size_t size) {
 
 // Through /proc, which any user may do; AT_EMPTY_PATH as a fallback needs
 // the capability to read any file's name.
-int RealLink(int fd, const char* to) {
+int RealLink(int fd, int toFolder, const char* to) {
   const std::string self = "/proc/self/fd/" + std::to_string(fd);
-  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to, AT_SYMLINK_FOLLOW) == 0) return 0;
+  if (::linkat(AT_FDCWD, self.c_str(), toFolder, to, AT_SYMLINK_FOLLOW) == 0) return 0;
   if (errno != ENOENT) return -1;
-  return ::linkat(fd, "", AT_FDCWD, to, AT_EMPTY_PATH);
+  return ::linkat(fd, "", toFolder, to, AT_EMPTY_PATH);
 }
-constexpr HostCopyCalls kRealCalls{RealOpen, ::read,  ::write,   RealClone,           RealCopyFileRange,
-                                   ::fsync,  ::rename, RealRenameNoReplace, ::close, RealLink, ::syncfs};
+constexpr HostCopyCalls kRealCalls{RealOpen, ::read,     ::write,             RealClone, RealCopyFileRange,
+                                   ::fsync,  RealRename, RealRenameNoReplace, ::close,   RealLink,
+                                   ::syncfs};
 HostCopyCalls hostCalls = kRealCalls;
 
 }  // namespace

@@ -10,23 +10,25 @@
 
 namespace bt {
 
-// The defaults are the plain system calls.
+// The defaults are the plain system calls. A name is relative to the open
+// folder given beside it (see open_folders.h), or a whole path with
+// AT_FDCWD, as for the system's *at calls.
 struct HostCopyCalls {
-  int (*open)(const char* path, int flags, mode_t mode);
+  int (*open)(int folder, const char* name, int flags, mode_t mode);
   ssize_t (*read)(int fd, void* buffer, std::size_t size);
   ssize_t (*write)(int fd, const void* buffer, std::size_t size);
   // Returns 0 on success, -1 with errno (EOPNOTSUPP where it cannot clone).
   int (*clone)(int in, int out);
   ssize_t (*copyFileRange)(int in, int out, std::size_t size);
   int (*fsync)(int fd);
-  int (*rename)(const char* from, const char* to);
+  int (*rename)(int fromFolder, const char* from, int toFolder, const char* to);
   // The same, but failing with EEXIST when `to` exists (and EINVAL where
   // the file system cannot tell).
-  int (*renameNoReplace)(const char* from, const char* to);
+  int (*renameNoReplace)(int fromFolder, const char* from, int toFolder, const char* to);
   int (*close)(int fd);
   // Gives the open unnamed file fd (O_TMPFILE) the name `to`; fails with
   // EEXIST when the name exists.
-  int (*link)(int fd, const char* to);
+  int (*link)(int fd, int toFolder, const char* to);
   // Flushes the whole file system that holds fd (the flush before success).
   int (*syncfs)(int fd);
 };

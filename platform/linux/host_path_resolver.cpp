@@ -1,5 +1,6 @@
 #include "platform/linux/host_path_resolver.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -63,7 +64,9 @@ HostPath HostPathResolver::Resolve(const std::string& hostRoot, const std::vecto
   std::string exactFolder = hostRoot;
   for (std::size_t i = 0; i < last; ++i) exactFolder = JoinHostPath(exactFolder, hostNames[i]);
   struct stat st {};
-  if (lstat(JoinHostPath(exactFolder, hostNames[last]).c_str(), &st) == 0) {
+  const OpenFolderRef open = Folder(exactFolder);
+  const EntryAt exact = EntryIn(open.get(), JoinHostPath(exactFolder, hostNames[last]));
+  if (fstatat(exact.folder, exact.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
     settle(exactFolder, last, hostNames[last]);
     result.exists = true;
     return result;

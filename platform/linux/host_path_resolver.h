@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/linux/folder_name_cache.h"
+#include "platform/linux/open_folders.h"
 
 namespace bt {
 
@@ -40,6 +41,21 @@ class HostPathResolver {
 
   FolderNameCache& cache() { return cache_; }
 
+  // While folders are held (a tree copy runs), the folders that paths lead
+  // through are kept open and the names in them looked up relative to them
+  // (see open_folders.h); released, nothing is held and every look goes by
+  // the whole path.
+  void HoldFolders() { holding_ = true; }
+  void ReleaseFolders() {
+    holding_ = false;
+    folders_.ForgetAll();
+  }
+  // The host folder, open, while folders are held; else nullptr, as when it
+  // cannot be opened.
+  OpenFolderRef Folder(const std::string& hostFolder) { return holding_ ? folders_.Open(hostFolder) : nullptr; }
+  // hostFolder and what was below it are gone.
+  void Removed(const std::string& hostFolder) { folders_.Forget(hostFolder); }
+
  private:
   // The entry of hostFolder that hostName stands for ignoring case: the one
   // match, or hostName itself when none matches; nullopt when the folder
@@ -48,6 +64,8 @@ class HostPathResolver {
                                                const std::string& windowsName);
 
   FolderNameCache cache_;
+  OpenFolders folders_;
+  bool holding_ = false;
 };
 
 }  // namespace bt

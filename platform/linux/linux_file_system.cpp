@@ -1,6 +1,7 @@
-// The FileSystem over a drive table. Sections: failures for the user;
-// locating a Windows path on the host; the operations on one path; copying;
-// listing; the drives.
+// The FileSystem over a drive table. Sections: failures for the user; the
+// operations on one path; copying; listing; the drives. Where Windows paths
+// are on the host: host_locator.h; which entries the last listings
+// delivered: listed_entries.h.
 #include "platform/linux/linux_file_system.h"
 
 #include <fcntl.h>
@@ -13,7 +14,6 @@
 #include <map>
 #include <memory>
 #include <thread>
-#include <unordered_map>
 
 #include "platform/linux/copy_pool.h"
 #include "platform/linux/destination_names.h"
@@ -23,10 +23,11 @@
 #include "platform/linux/folder_lock.h"
 #include "platform/linux/folder_listing.h"
 #include "platform/linux/host_errors.h"
+#include "platform/linux/host_locator.h"
 #include "platform/linux/host_path_resolver.h"
 #include "platform/linux/letter_case_folders.h"
-#include "platform/windows_path.h"
-#include "platform/linux/working_folder.h"
+#include "platform/linux/listed_entries.h"
+#include "platform/linux/listing_handles.h"
 
 namespace bt {
 namespace {
@@ -43,81 +44,16 @@ AppError During(const std::string& action, const AppError& error) {
   return error.WithDetail(error.detail().empty() ? action : action + ": " + error.detail());
 }
 
-// --- Locating a Windows path on the host -----------------------------------
-
-// A Windows path found on the host.
-struct Located {
-  const DriveMapping* drive = nullptr;
-  WindowsPath windows;
-  HostPath host;
-};
-
-std::string CurrentWorkingFolder() {
-  std::string buffer(4096, '\0');
-  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-    if (errno != ERANGE) return "/";
-    buffer.resize(buffer.size() * 2);
-  }
-  return buffer.c_str();
-}
-
 // The folder part of a Windows path text.
 std::string WindowsFolderOf(const std::string& path) {
   const auto separator = path.find_last_of("\\/");
   return separator == std::string::npos ? path : path.substr(0, separator);
 }
 
-AppError DriveNotReady(const DriveMapping& drive) {
-  const std::string letter{drive.letter, ':'};
-  return AppError(kErrDiskNotReady, "a unidade " + letter + " não está pronta",
-                  "drive " + letter + " \"" + drive.hostRoot + "\" is missing or cannot be read");
-}
-
-// A drive opens when its host folder is a folder this process may read.
-bool DriveReady(const DriveMapping& drive) {
-  struct stat st {};
-  return ::stat(drive.hostRoot.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
-         ::access(drive.hostRoot.c_str(), R_OK | X_OK) == 0;
-}
-
-// A failure of a copy between drives that have stopped opening since is
-// reported as that.
-AppError AsDriveNotReady(const DriveMapping* const (&drives)[2], const AppError& error) {
-  for (const DriveMapping* drive : drives) {
-    if (drive != nullptr && !DriveReady(*drive)) return DriveNotReady(*drive);
-  }
-  return error;
-}
-
-// A failure on a drive that has stopped opening since (a disk taken out
-// during the call) is reported as that.
-[[noreturn]] void Fail(const DriveMapping* drive, const AppError& error) {
-  if (drive != nullptr && !DriveReady(*drive)) throw DriveNotReady(*drive);
-  throw error;
-}
-
-// With a trailing "/" when the text named a folder, so that the host
-// refuses a file there.
-std::string FolderOnlyHostPath(const Located& at) {
-  if (at.windows.folderOnly && !at.windows.names.empty()) return at.host.path + '/';
-  return at.host.path;
-}
-
-// Where an open listing reads: the folder as the caller wrote it ("C:\A\",
-// to which entry names are appended) and on the host.
-struct OpenListingInfo {
-  const DriveMapping* drive = nullptr;
-  std::string windowsFolder;
-  std::string hostFolder;
-};
-
 class LinuxFileSystem final : public FileSystem {
  public:
   LinuxFileSystem(DriveTable drives, std::string workingFolder, int copyWorkers)
-      : drives_(std::move(drives)), pool_(copyWorkers) {
-    if (workingFolder.empty()) workingFolder = CurrentWorkingFolder();
-    if (auto path = WindowsPathOfHostFolder(drives_, workingFolder)) current_[path->drive] = *path;
-  }
+      : locator_(std::move(drives), std::move(workingFolder)), pool_(copyWorkers) {}
 
   // --- The operations on one path ------------------------------------------
 
@@ -160,6 +96,7 @@ class LinuxFileSystem final : public FileSystem {
   }
 
   void CreateFolder(const std::string& path) override {
+    resolver().HoldFolders();  // a copy into the new folder follows
     try {
       const Located at = Locate(path);
       if (at.windows.names.empty()) {
@@ -167,32 +104,19 @@ class LinuxFileSystem final : public FileSystem {
                        "\"" + at.host.path + "\" is a drive's root folder");
       }
       const FolderNameCache::Change change =
-          resolver_.cache().BeginChange(at.host.folder, at.host.folderMatched);
-      if (::mkdir(at.host.path.c_str(), 0777) != 0) {
+          resolver().cache().BeginChange(at.host.folder, at.host.folderMatched);
+      const OpenFolderRef parent = resolver().Folder(at.host.folder);
+      const EntryAt made = EntryIn(parent.get(), at.host.path);
+      if (::mkdirat(made.folder, made.name.c_str(), 0777) != 0) {
         const int error = errno;
         // EEXIST is 58 elsewhere; creating a folder that exists is 75, as
         // MkDir reports it. A missing parent is always a missing path.
         const int number = error == EEXIST ? kErrPathFileAccess : ErrorNumberOf(error, kErrPathNotFound);
         Fail(at.drive, HostErrorNumbered(number, error, "create the folder", at.host.path));
       }
-      resolver_.cache().EndChange(change, at.host.name);
-      resolver_.cache().Created(at.host.path);
-      // A folder made here a moment ago is on its parent's file system (no
-      // mount point can be on it yet): a tree of new folders is not looked
-      // at again from "/" for each.
-      dev_t device = 0;
-      const auto known = createdOn_.find(at.host.folder);
-      struct stat st {};
-      if (known != createdOn_.end()) {
-        device = known->second;
-      } else if (::stat(at.host.folder.c_str(), &st) == 0) {
-        device = st.st_dev;
-      } else {
-        return;
-      }
-      methods_.written.Note(device, at.host.folder, WindowsFolderOf(path));
-      if (createdOn_.size() >= 4096) createdOn_.clear();
-      createdOn_[at.host.path] = device;
+      resolver().cache().EndChange(change, at.host.name);
+      resolver().cache().Created(at.host.path);
+      NoteWritten(at, parent.get(), WindowsFolderOf(path));
     } catch (const AppError& error) {
       throw During("Ao criar a pasta " + Quoted(path), error);
     }
@@ -211,7 +135,7 @@ class LinuxFileSystem final : public FileSystem {
         throw HostErrorNumbered(kErrPathFileAccess, EISDIR, "remove", at.host.path).WithDetail("é uma pasta");
       }
       if (::unlink(at.host.path.c_str()) != 0) Fail(at.drive, HostError(errno, "remove", at.host.path));
-      resolver_.cache().Forget(at.host.folder);
+      resolver().cache().Forget(at.host.folder);
     } catch (const AppError& error) {
       throw During("Ao remover " + Quoted(path), error);
     }
@@ -240,8 +164,9 @@ class LinuxFileSystem final : public FileSystem {
         Fail(at.drive, HostErrorNumbered(number, error, "remove the folder", at.host.path));
       }
       createdOn_.erase(at.host.path);
-      resolver_.cache().Forget(at.host.path);
-      resolver_.cache().Forget(at.host.folder);
+      resolver().Removed(at.host.path);
+      resolver().cache().Forget(at.host.path);
+      resolver().cache().Forget(at.host.folder);
     } catch (const AppError& error) {
       throw During("Ao remover a pasta " + Quoted(path), error);
     }
@@ -257,6 +182,7 @@ class LinuxFileSystem final : public FileSystem {
     // A copy of the past that failed is reported first: it came earlier.
     Pooled([&] { pool_.ThrowKnownFailure(); });
     std::function<void()> background;
+    resolver().HoldFolders();  // the next copies go into the same folders
     try {
       DosAttribValue sourceDosAttrib;
       const Located from = LocateSource(source, &sourceDosAttrib);
@@ -269,14 +195,20 @@ class LinuxFileSystem final : public FileSystem {
       }
       SettleName(from, to);
       const FolderNameCache::Change change =
-          resolver_.cache().BeginChange(to.host.folder, to.host.folderMatched);
+          resolver().cache().BeginChange(to.host.folder, to.host.folderMatched);
       // No EndChange on failure: nothing was added, and the temporary file
       // came and went, so the folder's list is read again when next needed.
-      CopyRequest request{from.host.path, to.host.path, durability == Durability::kNow,
-                          links == DestinationLinks::kFollow, std::move(sourceDosAttrib), !to.host.exists};
+      CopyRequest request{from.host.path,
+                          to.host.path,
+                          durability == Durability::kNow,
+                          links == DestinationLinks::kFollow,
+                          std::move(sourceDosAttrib),
+                          !to.host.exists,
+                          resolver().Folder(from.host.folder),
+                          resolver().Folder(to.host.folder)};
       if (InBackground(durability, to)) {
         // The name is the copy's from now: a failure forgets every name.
-        resolver_.cache().EndChange(change, to.host.name);
+        resolver().cache().EndChange(change, to.host.name);
         background = [this, request = std::move(request), windowsFolder = WindowsFolderOf(destination), action,
                       drives] {
           try {
@@ -290,7 +222,7 @@ class LinuxFileSystem final : public FileSystem {
         const CopiedFile copied = CopyHostFile(request, methods_);
         methods_.written.Note(copied.device, copied.folder, WindowsFolderOf(destination));
         if (!copied.replaced && NameMayBeAltered(to.host.name)) RequireExactName(to);
-        resolver_.cache().EndChange(change, to.host.name);
+        resolver().cache().EndChange(change, to.host.name);
         return;
       }
     } catch (const AppError& error) {
@@ -306,6 +238,7 @@ class LinuxFileSystem final : public FileSystem {
     // other drives mounted in the same places.
     createdOn_.clear();
     letterCase_.Forget();
+    resolver().ReleaseFolders();
     try {
       FinishCopies();
     } catch (...) {
@@ -357,72 +290,48 @@ class LinuxFileSystem final : public FileSystem {
 
   FindHandle FindFirstFileA(const std::string& pattern, FindData* record) override;
   int FindNextFileA(FindHandle handle, FindData* record) override;
-  void FindClose(FindHandle handle) override { listings_.erase(handle); }
+  void FindClose(FindHandle handle) override { listings_.Close(handle); }
   std::optional<AppError> LastFindFailure() const override { return lastFindFailure_; }
 
   // --- The drives ------------------------------------------------------------
 
   std::vector<DriveInfo> Drives() override {
     std::vector<DriveInfo> drives;
-    for (const DriveMapping& drive : drives_) drives.push_back({drive.letter, drive.label});
+    for (const DriveMapping& drive : locator_.drives()) drives.push_back({drive.letter, drive.label});
     return drives;
   }
 
   std::string CurrentFolder(char driveLetter) override {
-    const DriveMapping* drive = DriveOf(driveLetter);
+    const DriveMapping* drive = locator_.DriveOf(driveLetter);
     if (drive == nullptr) {
       const std::string letter{driveLetter, ':'};
       throw AppError(kErrDeviceUnavailable, "a unidade " + letter + " não existe", "no drive " + letter);
     }
     if (!DriveReady(*drive)) throw DriveNotReady(*drive);
-    return CurrentFolderText(drive->letter);
+    return locator_.CurrentFolderText(drive->letter);
   }
 
  private:
-  const DriveMapping* DriveOf(char letter) const {
-    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
-    for (const DriveMapping& drive : drives_) {
-      if (drive.letter == letter) return &drive;
-    }
-    return nullptr;
-  }
+  Located Locate(const std::string& path) { return locator_.Locate(path); }
+  HostPathResolver& resolver() { return locator_.resolver(); }
 
-  // A drive found ready is taken as ready for a moment without looking
-  // again: a tree copy asks for every file. A drive gone meanwhile still
-  // shows, as the failure of the call is checked again (Fail).
-  void RequireDriveReady(const DriveMapping& drive) {
-    const auto now = std::chrono::steady_clock::now();
-    auto& until = readyUntil_[drive.letter];
-    if (now < until) return;
-    if (!DriveReady(drive)) throw DriveNotReady(drive);
-    until = now + std::chrono::seconds(1);
-  }
-
-  // The current folder; the root again once the folder has gone.
-  std::string CurrentFolderText(char letter) {
-    const auto it = current_.find(letter);
-    if (it == current_.end()) return std::string{letter, ':', '\\'};
-    try {
-      const Located at = Locate(FormatWindowsPath(it->second), false);
-      struct stat st {};
-      if (::stat(at.host.path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return FormatWindowsPath(it->second);
-    } catch (const AppError&) {
+  // The file system of a folder just made, noted for the flush. A folder
+  // made here a moment ago is on its parent's file system (no mount point
+  // can be on it yet): a tree of new folders is not looked at again for each.
+  void NoteWritten(const Located& made, const OpenFolder* parent, const std::string& windowsFolder) {
+    dev_t device = 0;
+    const auto known = createdOn_.find(made.host.folder);
+    struct stat st {};
+    if (known != createdOn_.end()) {
+      device = known->second;
+    } else if (parent ? ::fstat(parent->fd(), &st) == 0 : ::stat(made.host.folder.c_str(), &st) == 0) {
+      device = st.st_dev;
+    } else {
+      return;
     }
-    return std::string{letter, ':', '\\'};
-  }
-
-  Located Locate(const std::string& path, bool relativeAllowed = true) {
-    Located at;
-    const CurrentFolderOf current = [this](char letter) { return CurrentFolderText(letter); };
-    at.windows = ParseWindowsPath(path, relativeAllowed ? current : CurrentFolderOf{});
-    at.drive = DriveOf(at.windows.drive);
-    if (at.drive == nullptr) {
-      const std::string letter{at.windows.drive, ':'};
-      throw AppError(kErrPathNotFound, "a unidade " + letter + " não existe", "no drive " + letter);
-    }
-    RequireDriveReady(*at.drive);
-    at.host = resolver_.Resolve(at.drive->hostRoot, at.windows.names);
-    return at;
+    methods_.written.Note(device, made.host.folder, windowsFolder);
+    if (createdOn_.size() >= 4096) createdOn_.clear();
+    createdOn_[made.host.path] = device;
   }
 
   // Copies of a tree's files run beside the next ones, where the name they
@@ -442,7 +351,7 @@ class LinuxFileSystem final : public FileSystem {
     try {
       call();
     } catch (...) {
-      resolver_.cache().ForgetAll();
+      resolver().cache().ForgetAll();
       throw;
     }
   }
@@ -452,16 +361,9 @@ class LinuxFileSystem final : public FileSystem {
   // its destination, before it copies the folder's files): where it is on
   // the host and its user.DOSATTRIB are known.
   Located LocateSource(const std::string& source, DosAttribValue* dosAttrib) {
-    const ListedEntry* listed = nullptr;
-    for (const auto& entries : listed_) {
-      const auto found = entries.find(source);
-      if (found != entries.end()) {
-        listed = &found->second;
-        break;
-      }
-    }
+    const ListedEntry* listed = listed_.Find(source);
     if (listed == nullptr) return Locate(source);
-    RequireDriveReady(*listed->drive);
+    locator_.RequireDriveReady(*listed->drive);
     Located at;
     at.drive = listed->drive;
     at.host.folder = listed->hostFolder;
@@ -474,19 +376,13 @@ class LinuxFileSystem final : public FileSystem {
 
   // Notes the entry a listing just delivered.
   void NoteListed(const OpenListingInfo& listing, const FindData& record, const FolderListing& folder) {
-    listed_[0][listing.windowsFolder + record.cFileName] =
-        ListedEntry{listing.drive, listing.hostFolder, folder.hostName(), folder.dosAttrib()};
-  }
-
-  // A new listing makes the older of the last two forgotten.
-  void StartNoting() {
-    listed_[1] = std::move(listed_[0]);
-    listed_[0].clear();
+    listed_.Note(listing.windowsFolder + record.cFileName,
+                 ListedEntry{listing.drive, listing.hostFolder, folder.hostName(), folder.dosAttrib()});
   }
 
   // Which entry the copy takes: see destination_names.h.
   void SettleName(const Located& from, Located& to) {
-    const std::string name = SettleDestinationName(resolver_.cache(), from.host, to.host);
+    const std::string name = SettleDestinationName(resolver().cache(), from.host, to.host);
     if (name == to.host.name) return;
     to.host.name = name;
     to.host.givenName.clear();
@@ -498,33 +394,18 @@ class LinuxFileSystem final : public FileSystem {
   // the copy is taken back (it may not stand under a name nobody asked for)
   // and refused.
   void RequireExactName(const Located& to) {
-    if (ListedExactly(resolver_.cache(), to.host.folder, to.host.name)) return;
+    if (ListedExactly(resolver().cache(), to.host.folder, to.host.name)) return;
     ::unlink(to.host.path.c_str());
     throw AppError(kErrPathFileAccess, "a unidade de destino não aceita o nome \"" + to.windows.names.back() + "\"",
                    "\"" + to.host.path + "\" was stored under another name");
   }
 
-  DriveTable drives_;
+  HostLocator locator_;
   LetterCaseFolders letterCase_;
   std::map<std::string, dev_t> createdOn_;  // folders made here, and their file system
-  std::map<char, WindowsPath> current_;
-  std::map<char, std::chrono::steady_clock::time_point> readyUntil_;
-  HostPathResolver resolver_;
   CopyMethods methods_;
-  struct OpenListing {
-    std::unique_ptr<FolderListing> listing;
-    OpenListingInfo info;
-  };
-  std::map<FindHandle, OpenListing> listings_;
-  struct ListedEntry {
-    const DriveMapping* drive = nullptr;
-    std::string hostFolder;
-    std::string hostName;
-    DosAttribValue dosAttrib;
-  };
-  // By Windows path: the entries of the listing started last, and of the one before.
-  std::unordered_map<std::string, ListedEntry> listed_[2];
-  FindHandle nextHandle_ = 1;
+  ListingHandles listings_;
+  ListedEntries listed_;
   std::optional<AppError> lastFindFailure_;
   // Last, so that it goes first: copies still queued when the file system
   // is destroyed run to their end while the members they use are alive.
@@ -535,7 +416,7 @@ class LinuxFileSystem final : public FileSystem {
 
 FindHandle LinuxFileSystem::FindFirstFileA(const std::string& pattern, FindData* record) {
   lastFindFailure_.reset();
-  StartNoting();
+  listed_.StartListing();
   const ListingPattern split = SplitListingPattern(pattern);
   const std::string& folder = split.folder;
   const std::string& name = split.name;
@@ -557,9 +438,9 @@ FindHandle LinuxFileSystem::FindFirstFileA(const std::string& pattern, FindData*
     info = OpenListingInfo{at.drive, folder, at.host.path};
     try {
       if (everything) {
-        listing = FolderListing::All(at.host.path);
+        listing = FolderListing::All(at.host.path, resolver().Folder(at.host.path).get());
       } else {
-        const HostPath entry = resolver_.Resolve(at.host.path, {name});
+        const HostPath entry = resolver().Resolve(at.host.path, {name});
         listing = FolderListing::One(at.host.path, entry.name);
       }
     } catch (const AppError& error) {
@@ -571,22 +452,20 @@ FindHandle LinuxFileSystem::FindFirstFileA(const std::string& pattern, FindData*
     return kInvalidHandle;
   }
   NoteListed(info, *record, *listing);
-  const FindHandle handle = nextHandle_++;
-  listings_.emplace(handle, OpenListing{std::move(listing), std::move(info)});
-  return handle;
+  return listings_.Add(OpenListing{std::move(listing), std::move(info)});
 }
 
 int LinuxFileSystem::FindNextFileA(FindHandle handle, FindData* record) {
-  const auto it = listings_.find(handle);
+  OpenListing* open = listings_.Find(handle);
   lastFindFailure_.reset();
-  if (it == listings_.end()) return 0;
+  if (open == nullptr) return 0;
   // A listing that breaks off must not pass for a complete one.
   try {
-    if (!it->second.listing->Next(record)) return 0;
-    NoteListed(it->second.info, *record, *it->second.listing);
+    if (!open->listing->Next(record)) return 0;
+    NoteListed(open->info, *record, *open->listing);
     return 1;
   } catch (const AppError& error) {
-    lastFindFailure_ = During("Ao listar a pasta " + Quoted(it->second.info.windowsFolder), error);
+    lastFindFailure_ = During("Ao listar a pasta " + Quoted(open->info.windowsFolder), error);
     return 0;
   }
 }

@@ -82,11 +82,13 @@ int FileDescriptor::Close() {
   return result;
 }
 
-TemporaryFile::TemporaryFile(const std::string& folder, bool unnamed, mode_t mode) : folder_(folder) {
+TemporaryFile::TemporaryFile(const std::string& folder, bool unnamed, mode_t mode, const OpenFolder* open)
+    : folder_(folder), open_(open != nullptr && open->path() == folder ? open : nullptr) {
   if (unnamed) {
     // Named for messages only: a missing folder is then a missing path.
     path_ = JoinHostPath(folder, "(unnamed temporary file)");
-    const int fd = CopyCalls().open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    const int fd = open_ != nullptr ? CopyCalls().open(open_->fd(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode)
+                                    : CopyCalls().open(AT_FDCWD, folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
     if (fd >= 0) {
       file_ = std::make_unique<FileDescriptor>(fd);
       unnamed_ = true;
@@ -99,7 +101,8 @@ TemporaryFile::TemporaryFile(const std::string& folder, bool unnamed, mode_t mod
   }
   for (int attempt = 0; attempt < 100; ++attempt) {
     path_ = JoinHostPath(folder, NewTemporaryName());
-    const int fd = CopyCalls().open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    const EntryAt at = At(path_);
+    const int fd = CopyCalls().open(at.folder, at.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0) {
       file_ = std::make_unique<FileDescriptor>(fd);
       // Held until the file is closed or its process ends, so that a
@@ -124,19 +127,23 @@ void TemporaryFile::Close() {
 }
 
 bool TemporaryFile::TakeNewName(const std::string& destination) {
+  const EntryAt to = At(destination);
   if (unnamed_) {
-    if (CopyCalls().link(fd(), destination.c_str()) != 0) {
+    if (CopyCalls().link(fd(), to.folder, to.name.c_str()) != 0) {
       const int error = errno;
       if (error == EEXIST) return false;
       throw HostError(error, "create", destination);
     }
-  } else if (CopyCalls().renameNoReplace(path_.c_str(), destination.c_str()) != 0) {
+  } else if (const EntryAt from = At(path_);
+             CopyCalls().renameNoReplace(from.folder, from.name.c_str(), to.folder, to.name.c_str()) != 0) {
     const int error = errno;
     if (error == EEXIST) return false;
     if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP) throw NameError(error, "create", destination);
     struct stat st {};
-    if (::lstat(destination.c_str(), &st) == 0) return false;
-    if (CopyCalls().rename(path_.c_str(), destination.c_str()) != 0) throw NameError(errno, "create", destination);
+    if (::fstatat(to.folder, to.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return false;
+    if (CopyCalls().rename(from.folder, from.name.c_str(), to.folder, to.name.c_str()) != 0) {
+      throw NameError(errno, "create", destination);
+    }
   }
   placed_ = true;
   // The name is there; a write-back failure that only the close reports
@@ -156,7 +163,9 @@ void TemporaryFile::ReplaceAt(const std::string& destination) {
 }
 
 void TemporaryFile::Rename(const std::string& destination) {
-  if (CopyCalls().rename(path_.c_str(), destination.c_str()) != 0) {
+  const EntryAt from = At(path_);
+  const EntryAt to = At(destination);
+  if (CopyCalls().rename(from.folder, from.name.c_str(), to.folder, to.name.c_str()) != 0) {
     const int error = errno;
     if (error == EISDIR) throw HostErrorNumbered(kErrPathFileAccess, error, "replace", destination);
     throw HostError(error, "replace", destination);
@@ -167,7 +176,8 @@ void TemporaryFile::Rename(const std::string& destination) {
 void TemporaryFile::GiveTemporaryName() {
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string path = JoinHostPath(folder_, NewTemporaryName());
-    if (CopyCalls().link(fd(), path.c_str()) == 0) {
+    const EntryAt at = At(path);
+    if (CopyCalls().link(fd(), at.folder, at.name.c_str()) == 0) {
       path_ = path;
       unnamed_ = false;
       ::flock(fd(), LOCK_EX | LOCK_NB);  // as a named temporary file is held
@@ -178,8 +188,16 @@ void TemporaryFile::GiveTemporaryName() {
   throw HostError(errno, "create a temporary file", JoinHostPath(folder_, "(temporary name)"));
 }
 
-int RemoveStaleTemporaryFiles(const std::string& hostFolder, std::chrono::seconds minimumAge) {
-  DIR* dir = ::opendir(hostFolder.c_str());
+int RemoveStaleTemporaryFiles(const std::string& hostFolder, std::chrono::seconds minimumAge,
+                              const OpenFolder* open) {
+  DIR* dir = nullptr;
+  if (open != nullptr && open->path() == hostFolder) {
+    const int fd = ::openat(open->fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (dir == nullptr && fd >= 0) ::close(fd);
+  } else {
+    dir = ::opendir(hostFolder.c_str());
+  }
   if (dir == nullptr) return 0;
   int removed = 0;
   while (const dirent* entry = ::readdir(dir)) {

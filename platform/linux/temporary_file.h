@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/linux/open_folders.h"
 #include "platform/temporary_names.h"
 
 namespace bt {
@@ -37,7 +38,9 @@ class TemporaryFile {
   // A new file in the host folder `folder`, created with the permission
   // bits `mode` (less the umask). unnamed: the destination does not exist,
   // so the file may be written without a name and linked into place.
-  TemporaryFile(const std::string& folder, bool unnamed, mode_t mode);
+  // open: the folder, held open (it must outlive this object); the calls
+  // then go relative to it.
+  TemporaryFile(const std::string& folder, bool unnamed, mode_t mode, const OpenFolder* open = nullptr);
   // A named file not yet in place is removed.
   ~TemporaryFile();
   TemporaryFile(const TemporaryFile&) = delete;
@@ -63,8 +66,10 @@ class TemporaryFile {
   void Close();
   void Rename(const std::string& destination);
   void GiveTemporaryName();
+  EntryAt At(const std::string& hostPath) const { return EntryIn(open_, hostPath); }
 
   std::string folder_;
+  const OpenFolder* open_ = nullptr;
   std::string path_;
   std::unique_ptr<FileDescriptor> file_;
   bool placed_ = false;
@@ -77,7 +82,9 @@ class TemporaryFile {
 // time, which the copy's own writes move and no program can set back);
 // returns how many. A file merely named like one is never touched. Never
 // throws: a leftover that cannot be removed stays, hidden from listings.
+// open: hostFolder, held open, to read it through.
 int RemoveStaleTemporaryFiles(const std::string& hostFolder,
-                              std::chrono::seconds minimumAge = kStaleTemporaryAge);
+                              std::chrono::seconds minimumAge = kStaleTemporaryAge,
+                              const OpenFolder* open = nullptr);
 
 }  // namespace bt

@@ -27,6 +27,13 @@ using doubles::ThrownNumber;
 
 constexpr uid_t kNobody = 65534;
 
+// The whole host path of a name the copy's calls give relative to an open
+// folder (or whole, with AT_FDCWD).
+std::string HostPathOf(int folder, const char* name) {
+  if (folder == AT_FDCWD) return name;
+  return fs::read_symlink("/proc/self/fd/" + std::to_string(folder)).string() + "/" + name;
+}
+
 class Replacement : public ::testing::Test {
  protected:
   Replacement() {
@@ -91,14 +98,14 @@ TEST_F(Replacement, ANameTakenAfterTheLookIsReplacedOnlyAfterTheSameChecks) {
     target_ = Host("C:\\Tarvel\\nova.mdb");
     fs::remove(target_);
     appearingBits_ = bits;
-    CopyCalls().link = [](int fd, const char* to) {
-      if (to == target_) {
-        const int made = ::open(to, O_WRONLY | O_CREAT | O_EXCL, 0600);
+    CopyCalls().link = [](int fd, int toFolder, const char* to) {
+      if (HostPathOf(toFolder, to) == target_) {
+        const int made = ::openat(toFolder, to, O_WRONLY | O_CREAT | O_EXCL, 0600);
         (void)!::write(made, "surgiu", 6);
         ::fchmod(made, appearingBits_);
         ::close(made);
       }
-      return RealCopyCalls().link(fd, to);
+      return RealCopyCalls().link(fd, toFolder, to);
     };
     const int failure = ThrownNumber([&] { files_->CopyWholeFile("D:\\Copia\\vendrial.mdb", "C:\\Tarvel\\nova.mdb"); });
     CopyCalls() = RealCopyCalls();
@@ -143,9 +150,9 @@ TEST_F(Replacement, ADurableReplacementIsOnTheDiskBeforeItTakesTheName) {
     calls_.push_back("fsync");
     return RealCopyCalls().fsync(fd);
   };
-  CopyCalls().rename = [](const char* from, const char* to) {
+  CopyCalls().rename = [](int fromFolder, const char* from, int toFolder, const char* to) {
     calls_.push_back("rename");
-    return RealCopyCalls().rename(from, to);
+    return RealCopyCalls().rename(fromFolder, from, toFolder, to);
   };
   Restore();
   EXPECT_EQ(calls_, (std::vector<std::string>{"fsync", "rename", "fsync"}));

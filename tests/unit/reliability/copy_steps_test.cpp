@@ -129,8 +129,8 @@ TEST_F(CopyStepsTest, AFileDeletedOnceOpenedIsCopiedWholeAsItWasOpened) {
   WriteHostFile(source_, database);
   changing_ = source_;
   calls_ = 0;
-  CopyCalls().open = [](const char* path, int flags, mode_t mode) {
-    const int fd = RealCopyCalls().open(path, flags, mode);
+  CopyCalls().open = [](int folder, const char* name, int flags, mode_t mode) {
+    const int fd = RealCopyCalls().open(folder, name, flags, mode);
     if (calls_++ == 0) ::unlink(changing_.c_str());
     return fd;
   };
@@ -142,9 +142,9 @@ TEST_F(CopyStepsTest, AFileThatVanishesBeforeItIsOpenedIsNotFoundAndReplacesNoth
   WriteHostFile(source_, "novo");
   WriteHostFile(destination_, "antigo");
   changing_ = source_;
-  CopyCalls().open = [](const char* path, int flags, mode_t mode) {
+  CopyCalls().open = [](int folder, const char* name, int flags, mode_t mode) {
     ::unlink(changing_.c_str());
-    return RealCopyCalls().open(path, flags, mode);
+    return RealCopyCalls().open(folder, name, flags, mode);
   };
   try {
     Copy();
