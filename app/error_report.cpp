@@ -26,15 +26,11 @@ struct Failure {
   std::string hostDetail;  // English, for the developers' log
 };
 
-std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
-
 // "2026-12-08 20:36:02 erro 70 (Permissão negada): <detail> | <host detail>"
 std::string LogLine(Services& services, const Failure& failure) {
   std::string line;
   try {
-    const LocalDateTime now = services.clock.Now();
-    line = std::to_string(now.year) + "-" + TwoDigits(now.month) + "-" + TwoDigits(now.day) + " " +
-           TwoDigits(now.hour) + ":" + TwoDigits(now.minute) + ":" + TwoDigits(now.second) + " ";
+    line = LogLineStamp(services.clock.Now());
   } catch (const std::exception&) {
   }
   line += "erro " + std::to_string(failure.number) + " (" + failure.description + ")";

@@ -44,7 +44,7 @@ void CreateFolder(OperationContext& context, const std::string& path) {
 
 void BackupData(OperationContext& context, const std::string& location, bool includeAll) {
   FileSystem& files = context.files;
-  const std::string installation = WithoutTrailingSeparator(context.installationFolder());
+  const std::string installation = InstallationWithoutSeparator(context.installationFolder());
   const std::string sourceDatabase = installation + "\\" + kDatabaseFile;
   const std::string folder = WithoutTrailingSeparator(location);
   // With its separator: "C:" alone would name the drive's current folder.

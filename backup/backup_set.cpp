@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "copy/copy_files.h"
+#include "install/install_setting.h"
 #include "platform/error.h"
 
 namespace bt {
@@ -11,6 +12,16 @@ std::string WithoutTrailingSeparator(const std::string& folder) {
   if (folder.empty()) throw AppError(kErrInvalidCall, "pasta vazia");
   if (folder.back() == '\\') return folder.substr(0, folder.size() - 1);
   return folder;
+}
+
+std::string InstallationWithoutSeparator(const std::string& installation) {
+  if (installation.empty()) {
+    throw AppError(kErrInvalidCall,
+                   "O Tarvel 2.0 não foi encontrado neste computador: o registro não informa a pasta de "
+                   "instalação (valor \"Path\" da chave " + std::string(kInstallKeyName) + ").",
+                   "no installation folder: the registry has no value Path under " + std::string(kInstallKeyName));
+  }
+  return WithoutTrailingSeparator(installation);
 }
 
 void CopyOptionsAndPhotos(FileSystem& files, const std::string& from, const std::string& to,

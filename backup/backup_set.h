@@ -24,6 +24,11 @@ inline constexpr const char* kPhotosFolder = "Fotos";
 // An empty text is an invalid argument (5).
 std::string WithoutTrailingSeparator(const std::string& folder);
 
+// The installation folder the window shows, without its trailing "\". An
+// empty one (Tarvel 2.0 was not found at start-up) fails with 5, its detail
+// naming what was looked for.
+std::string InstallationWithoutSeparator(const std::string& installation);
+
 // Copies the options file and the photo tree from one folder to another
 // (the installation and a set, either way), both given without a trailing
 // "\". The options file is flushed on its own when it replaces one; the

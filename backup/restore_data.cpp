@@ -74,7 +74,7 @@ bool PhotoTreesOverlap(FileSystem& files, const std::string& backupFolder,
 void RestoreData(OperationContext& context, const std::string& location, bool includeAll) {
   const std::string backupFolder = WithoutTrailingSeparator(location);
   const std::string backupDatabase = backupFolder + "\\" + kDatabaseFile;
-  const std::string installation = WithoutTrailingSeparator(context.installationFolder());
+  const std::string installation = InstallationWithoutSeparator(context.installationFolder());
   const std::string installedDatabase = installation + "\\" + kDatabaseFile;
   // With its separator: "C:" alone would name the drive's current folder.
   const std::unique_ptr<OperationLock> lock =

@@ -12,6 +12,9 @@
 
 namespace bt {
 
+// The key as texts for the user name it.
+inline constexpr const char* kInstallKeyName = "HKEY_LOCAL_MACHINE\\Software\\KESTAL\\Tarvel\\2.0";
+
 // The value valueName of Tarvel 2.0's key as text, up to its first NUL.
 // The only failure that leaves it is running out of memory outside the
 // query itself (AppError 7).

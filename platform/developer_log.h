@@ -10,7 +10,12 @@
 #include <memory>
 #include <string>
 
+#include "platform/clock.h"
+
 namespace bt {
+
+// "2026-12-08 20:36:02 ": how every line of the log begins.
+std::string LogLineStamp(const LocalDateTime& when);
 
 class DeveloperLog {
  public:

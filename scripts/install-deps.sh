@@ -13,8 +13,9 @@ packages=(
   rsync time xfsprogs
   exfatprogs exfat-fuse
   clang libclang-rt-14-dev valgrind
-  dpkg-dev file desktop-file-utils appstream appstream-compose debootstrap
+  dpkg-dev file desktop-file-utils appstream appstream-compose debootstrap lintian
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine64 fonts-wine python3-pefile
   googletest
 )

@@ -1,20 +1,39 @@
 #!/usr/bin/env bash
 # Starts BackupTarvel from a build folder (make run):  scripts/run.sh BUILD_DIR
 #
+# When no Wine prefix holds Tarvel 2.0 (and only then), a sample
+# installation is laid in BUILD_DIR/sample-prefix and the program works in
+# it, started in its C:\Copias, so that a first run shows it at work.
+#
 # With a display (DISPLAY or WAYLAND_DISPLAY) the program simply runs there.
 # Without one it is started on a virtual screen (Xvfb): the script waits for
-# its window, saves a screenshot of it, ends the program and prints where the
-# picture is.
+# its window and saves a screenshot of it; on the sample it also makes one
+# backup through the window and saves the success box's picture beside it;
+# then it ends the program and prints where the pictures are.
 set -euo pipefail
 
 build="${1:-build}"
+[ -d "$build" ] || { echo "run.sh: a pasta $build não existe; compile primeiro (make build)" >&2; exit 1; }
+build=$(cd "$build" && pwd)
 program="$build/BackupTarvel"
 title='Aplicativo de Backup do Tarvel 2.0'
+scripts=$(cd "$(dirname "$0")" && pwd)
 
 if [ ! -x "$program" ]; then
   echo "run.sh: $program não existe; compile primeiro (make build)" >&2
   exit 1
 fi
+
+sample=
+if ! "$build/bt_tarvel_prefix" >/dev/null; then
+  sample=$build/sample-prefix
+  "$scripts/sample-installation.sh" "$sample"
+  export WINEPREFIX="$sample"
+  echo "Nenhum prefixo do Wine tem o Tarvel 2.0 instalado: foi preparada uma instalação de exemplo"
+  echo "em $sample (C:\\Tarvel, com backups em C:\\Copias), e o programa vai usá-la."
+  cd "$sample/drive_c/Copias"
+fi
+
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec "$program"
 fi
@@ -70,7 +89,26 @@ if ! window=$(timeout 30 xdotool search --sync --onlyvisible --name "^$title\$" 
 fi
 sleep 1  # the window's first paint
 
-shot="$(cd "$build" && pwd)/run-screenshot.png"
+shot="$build/run-screenshot.png"
 xwd -silent -id "$window" | xwdtopnm 2>/dev/null | pnmtopng >"$shot"
 echo "BackupTarvel abriu sua janela na tela virtual $display."
 echo "Captura de tela: $shot"
+[ -n "$sample" ] || exit 0
+
+# On the sample, Fazer backup as a person at the keyboard presses it: the
+# focus starts on the drive list, and two Tabs reach the button.
+sets_before=$(ls "$sample/drive_c/Copias")
+timeout 5 xdotool windowfocus --sync "$window"
+xdotool key --delay 40 Tab Tab space
+if ! box=$(timeout 60 xdotool search --sync --onlyvisible --name '^Operação concluída$' 2>/dev/null | head -n1) ||
+   [ -z "$box" ]; then
+  echo "run.sh: o backup de exemplo não terminou com \"Operação concluída\"" >&2
+  cat "$work/program.log" >&2
+  exit 1
+fi
+sleep 1  # the box's first paint
+done_shot="$build/run-backup-done.png"
+xwd -silent -id "$box" | xwdtopnm 2>/dev/null | pnmtopng >"$done_shot"
+made=$(comm -13 <(printf '%s\n' "$sets_before") <(ls "$sample/drive_c/Copias") | head -n1)
+echo "Backup de exemplo feito pela janela: $sample/drive_c/Copias/$made"
+echo "Captura da mensagem: $done_shot"

@@ -27,7 +27,7 @@ trap cleanup EXIT
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 DISPLAY=":$(head -n1 "$prefix.display")"
 export DISPLAY
-mkdir -p "$prefix/drive_c/Tarvel" "$prefix/drive_c/Copias/20240301093012" "$prefix/drive_c/Copias/20240305140709"
+mkdir -p "$prefix/drive_c/Tarvel" "$prefix/drive_c/Copias/20240301_093012" "$prefix/drive_c/Copias/20240305_140709"
 "$wine" reg add 'HKLM\Software\KESTAL\Tarvel\2.0' /v Path /t REG_SZ /d 'C:\Tarvel' /reg:32 /f >/dev/null 2>&1
 
 (cd "$prefix/drive_c/Copias" && exec "$wine" "$program") >"$work/program.log" 2>&1 &

@@ -29,10 +29,16 @@ BOOL RealReplaceFile(const wchar_t* replaced, const wchar_t* replacement, const 
                         nullptr, nullptr);
 }
 void RealSleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+// Through functions of our own: the table's entries use the compiler's
+// calling convention, which the 32-bit system's own (stdcall) is not.
+BOOL RealFlushFileBuffers(HANDLE file) { return ::FlushFileBuffers(file); }
+BOOL RealMoveFileEx(const wchar_t* from, const wchar_t* to, DWORD flags) { return ::MoveFileExW(from, to, flags); }
+BOOL RealCloseHandle(HANDLE handle) { return ::CloseHandle(handle); }
+void RealSystemTime(FILETIME* now) { ::GetSystemTimeAsFileTime(now); }
 
-constexpr Win32CopyCalls kRealCalls{RealCreateFile,     RealReadFile,  RealWriteFile,
-                                    ::FlushFileBuffers, ::MoveFileExW, RealReplaceFile,
-                                    ::CloseHandle,      RealSleep,     ::GetSystemTimeAsFileTime};
+constexpr Win32CopyCalls kRealCalls{RealCreateFile,       RealReadFile,   RealWriteFile,
+                                    RealFlushFileBuffers, RealMoveFileEx, RealReplaceFile,
+                                    RealCloseHandle,      RealSleep,      RealSystemTime};
 Win32CopyCalls calls = kRealCalls;
 
 // A replacement refused for a moment (a virus scanner or an indexer looking

@@ -69,9 +69,12 @@ class Win32Registry final : public Registry {
       const std::int32_t view32 =
           calls_.open(root, wide.c_str(), options, kReadOnlyAccess | KEY_WOW64_32KEY, &opened);
       if (view32 != ERROR_SUCCESS) {
-        const std::int32_t native = calls_.open(root, wide.c_str(), options, kReadOnlyAccess, &opened);
+        // Each view asked for by name: a 32-bit program would otherwise be
+        // answered from the 32-bit view twice.
+        const std::int32_t view64 =
+            calls_.open(root, wide.c_str(), options, kReadOnlyAccess | KEY_WOW64_64KEY, &opened);
         // Missing from both views: the 32-bit view's answer stands.
-        if (native != ERROR_SUCCESS) return native == ERROR_FILE_NOT_FOUND ? view32 : native;
+        if (view64 != ERROR_SUCCESS) return view64 == ERROR_FILE_NOT_FOUND ? view32 : view64;
       }
       *handle = opened;
       return ERROR_SUCCESS;

@@ -1,7 +1,10 @@
 // The registry of Windows through the wide calls.
 //
 // - A key is looked for first in the 32-bit view (KEY_WOW64_32KEY), where
-//   the 32-bit Tarvel 2.0 wrote it, then in the native view.
+//   the 32-bit Tarvel 2.0 wrote it, then in the 64-bit view
+//   (KEY_WOW64_64KEY), each named, so that the 32-bit program too finds a
+//   key written only in the 64-bit view of a 64-bit Windows. (A 32-bit
+//   Windows has one view and ignores both flags.)
 // - Keys are opened for reading only, whatever access the caller asks for.
 // - A value found is answered by the rules of platform/registry_query.h,
 //   text as UTF-8, as on Linux. Nothing throws.

@@ -17,6 +17,7 @@
 #include "ui/qt/program_icon.h"
 #include "ui/qt/qt_window_system.h"
 #include "programs/linux/single_window.h"
+#include "programs/linux/tarvel_prefix.h"
 
 int main(int argc, char** argv) {
   if (const auto reason = bt::NoDisplayReason([](const char* name) { return std::getenv(name); })) {
@@ -33,19 +34,22 @@ int main(int argc, char** argv) {
   QApplication::setStyle(QStringLiteral("Windows"));
   QApplication::setWindowIcon(bt::ProgramIcon());
 
-  // A later start of the same user and Wine prefix brings the first
-  // program's window forward and ends here, before anything else is read.
-  std::unique_ptr<bt::SingleWindow> single;
+  // The prefix that holds Tarvel 2.0 first; a later start of the same user
+  // and prefix brings the first program's window forward and ends here.
   const auto environment = [](const char* name) -> const char* { return std::getenv(name); };
-  if (const auto place = bt::InstancePlaceFor(bt::DefaultWinePrefix(), environment)) {
+  const bt::WinePrefixChoice wine = bt::ProgramWinePrefix();
+  std::unique_ptr<bt::SingleWindow> single;
+  if (const auto place = bt::InstancePlaceFor(wine.prefix, environment)) {
     single = std::make_unique<bt::SingleWindow>(*place);
     if (!single->Claim()) return 0;
   }
 
-  const std::unique_ptr<bt::FileSystem> files = bt::MakeLinuxFileSystem(bt::DefaultDriveTable(), {}, bt::DefaultCopyWorkers());
-  const std::unique_ptr<bt::Registry> registry = bt::MakeDefaultRegistry();
+  const std::unique_ptr<bt::FileSystem> files =
+      bt::MakeLinuxFileSystem(bt::MachineDriveTable(wine.prefix), {}, bt::DefaultCopyWorkers());
+  const std::unique_ptr<bt::Registry> registry = bt::MakeWineRegistry(wine.prefix + "/system.reg");
   bt::QtWindowSystem windows(*files);
   const std::unique_ptr<bt::DeveloperLog> log = bt::OpenDeveloperLog();
+  if (!wine.reason.empty()) log->Append(bt::LogLineStamp(bt::SystemClock().Now()) + wine.reason);
   bt::Services services{windows, *files, *registry, bt::SystemClock(), log.get()};
 
   bt::Main(services);

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The Windows zip as a user unpacks it: the executable byte for byte and a
-# LEIA-ME that Notepad shows (UTF-8 with its mark, CRLF); no zip and a clear
-# note without the Windows build; a refusal for an executable that is not a
-# 64-bit Windows program, whose zip would be misnamed.
+# The Windows zips as a user unpacks them: the executable byte for byte and
+# a LEIA-ME that Notepad shows (UTF-8 with its mark, CRLF); no zip and a
+# clear note without the Windows build; a refusal for an executable of
+# another processor than the zip's name promises (win64: x86-64, win32: x86).
 #
 #   windows_zip_test.sh PATH/TO/windows_zip.cmake PATH/TO/LEIA-ME.txt
 set -euo pipefail
@@ -25,7 +25,7 @@ fake_exe() {
     head -c 300 /dev/urandom
   } >"$path"
 }
-pack() { cmake -DEXE="$1" -DLEIA_ME="$leia_me" -DZIP="$work/out/BackupTarvel.zip" -P "$script"; }
+pack() { cmake -DEXE="$1" -DARCH="${2:-win64}" -DLEIA_ME="$leia_me" -DZIP="$work/out/BackupTarvel.zip" -P "$script"; }
 mkdir -p "$work/out"
 
 # No Windows build: nothing made, and the output says so.
@@ -33,15 +33,22 @@ output=$(pack "$work/missing.exe" 2>&1) || fail "a missing executable made the p
 grep -q 'Skipped BackupTarvel.zip' <<<"$output" || fail "the skip was not said: $output"
 [ ! -e "$work/out/BackupTarvel.zip" ] || fail "a zip was made without the executable"
 
-# A 32-bit program is refused.
+# A program for the other processor is refused, either way.
 fake_exe "$work/x86.exe" '\x4c\x01'
-if output=$(pack "$work/x86.exe" 2>&1); then fail "a 32-bit program was packed as win64"; fi
+fake_exe "$work/x64.exe" '\x64\x86'
+if output=$(pack "$work/x86.exe" win64 2>&1); then fail "a 32-bit program was packed as win64"; fi
 grep -q 'not a 64-bit' <<<"$output" || fail "the refusal does not say why: $output"
-[ ! -e "$work/out/BackupTarvel.zip" ] || fail "a zip was made of a 32-bit program"
+if output=$(pack "$work/x64.exe" win32 2>&1); then fail "a 64-bit program was packed as win32"; fi
+grep -q 'not a 32-bit' <<<"$output" || fail "the refusal does not say why: $output"
+[ ! -e "$work/out/BackupTarvel.zip" ] || fail "a zip was made of a program for the other processor"
+
+# A 32-bit program is packed as win32.
+pack "$work/x86.exe" win32 >/dev/null
+[ -e "$work/out/BackupTarvel.zip" ] || fail "no win32 zip was made of a 32-bit program"
+rm "$work/out/BackupTarvel.zip"
 
 # A 64-bit program is packed with the LEIA-ME.
-fake_exe "$work/x64.exe" '\x64\x86'
-pack "$work/x64.exe" >/dev/null
+pack "$work/x64.exe" win64 >/dev/null
 mkdir "$work/unpacked"
 (cd "$work/unpacked" && cmake -E tar xf "$work/out/BackupTarvel.zip")
 [ "$(cd "$work/unpacked" && find . -type f | sort | tr '\n' ' ')" = "./BackupTarvel.exe ./LEIA-ME.txt " ] ||

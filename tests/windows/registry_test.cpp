@@ -137,6 +137,11 @@ TEST_F(Win32Registry, TextStoredWithoutItsNulOrWithOneInsideIsCutAsOnLinux) {
   EXPECT_EQ(Answer(kTestKeys + "impar"), "C:\\T");
 }
 
+TEST_F(Win32Registry, AKeyWrittenOnlyInThe64BitViewIsFound) {
+  Store(kTestKeys + "so64", L"/t REG_SZ /d C:\\Tarvel64", L"/reg:64");
+  EXPECT_EQ(Answer(kTestKeys + "so64"), "C:\\Tarvel64");
+}
+
 // Wine runs every program as an administrator, so only the calls themselves
 // can show that no write right is asked for: a standard user under user
 // account control would be refused it for HKEY_LOCAL_MACHINE.
@@ -155,7 +160,10 @@ TEST(Win32RegistryAccess, KeysAreOpenedForReadingOnlyInBothViews) {
   accessAsked.clear();
   const auto registry = MakeWin32Registry(Win32RegistryCalls{RecordOpen, NoQuery, NoClose});
   EXPECT_EQ(GetInstallSetting(*registry, "Path"), "");
-  EXPECT_EQ(accessAsked, (std::vector<std::uint32_t>{KEY_QUERY_VALUE | KEY_WOW64_32KEY, KEY_QUERY_VALUE}));
+  // Each view by name: in the 32-bit program, an open without a view flag
+  // would ask the 32-bit view again.
+  EXPECT_EQ(accessAsked, (std::vector<std::uint32_t>{KEY_QUERY_VALUE | KEY_WOW64_32KEY,
+                                                     KEY_QUERY_VALUE | KEY_WOW64_64KEY}));
 }
 
 }  // namespace

@@ -1,11 +1,8 @@
 #include "platform/linux/wine/drive_table.h"
 
 #include <dirent.h>
-#include <pwd.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -75,21 +72,8 @@ DriveTable DriveTableFromWinePrefix(const std::string& prefix) {
   return table;
 }
 
-std::string DefaultWinePrefix() {
-  if (const char* prefix = std::getenv("WINEPREFIX"); prefix != nullptr && *prefix != '\0') {
-    return prefix;
-  }
-  std::string home;
-  if (const char* env = std::getenv("HOME"); env != nullptr && *env != '\0') {
-    home = env;
-  } else if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr) {
-    home = user->pw_dir;
-  }
-  return home + "/.wine";
-}
-
-DriveTable DefaultDriveTable() {
-  DriveTable table = DriveTableFromWinePrefix(DefaultWinePrefix());
+DriveTable MachineDriveTable(const std::string& winePrefix) {
+  DriveTable table = DriveTableFromWinePrefix(winePrefix);
   if (!table.empty()) return table;
   return DriveTableWithoutPrefix(MountPointsOf(ReadWholeFile("/proc/self/mountinfo")));
 }

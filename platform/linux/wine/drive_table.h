@@ -12,12 +12,9 @@ namespace bt {
 // that are not drives ("com1", "d::") are left out. Sorted by letter.
 DriveTable DriveTableFromWinePrefix(const std::string& prefix);
 
-// The drives of this machine: those of $WINEPREFIX, else of ~/.wine; without
-// a prefix, C: is "/" and each volume mounted under /media/*/* or
-// /run/media/*/* gets the next free letter from D:.
-DriveTable DefaultDriveTable();
-
-// The Wine prefix this machine uses: $WINEPREFIX, else ~/.wine.
-std::string DefaultWinePrefix();
+// The drives of this machine: those of the Wine prefix the program works in
+// (wine_prefixes.h); when it has none, C: is "/" and each volume mounted
+// under /media/*/* or /run/media/*/* gets the next free letter from D:.
+DriveTable MachineDriveTable(const std::string& winePrefix);
 
 }  // namespace bt

@@ -26,7 +26,4 @@ namespace bt {
 
 std::unique_ptr<Registry> MakeWineRegistry(std::string systemRegPath);
 
-// The registry of DefaultWinePrefix().
-std::unique_ptr<Registry> MakeDefaultRegistry();
-
 }  // namespace bt

@@ -107,6 +107,12 @@ TEST_F(BackupDataTest, AnEmptyInstallationFolderOrLocationIsError5BeforeAnything
       FAIL() << "no failure";
     } catch (const AppError& e) {
       EXPECT_EQ(e.number(), kErrInvalidCall);
+      // Tarvel 2.0 not found: the detail says what was looked for.
+      if (installation.empty()) {
+        EXPECT_NE(e.detail().find("Path\" da chave HKEY_LOCAL_MACHINE\\Software\\KESTAL\\Tarvel\\2.0"),
+                  std::string::npos)
+            << e.detail();
+      }
     }
   }
   EXPECT_FALSE(Exists("D:\\Copias\\20090117_130904"));

@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 
 #include "platform/linux/wine/mount_table.h"
 #include "platform/linux/linux_file_system.h"
@@ -65,52 +63,15 @@ TEST_F(FakeWinePrefix, APrefixWithoutDosdevicesHasNoDrives) {
   EXPECT_TRUE(DriveTableFromWinePrefix(scratch_.root()).empty());
 }
 
-class Environment {
- public:
-  explicit Environment(const char* name) : name_(name) {
-    if (const char* value = std::getenv(name)) saved_ = value;
-  }
-  ~Environment() {
-    if (saved_) {
-      setenv(name_, saved_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-  void Set(const std::string& value) { setenv(name_, value.c_str(), 1); }
-  void Unset() { unsetenv(name_); }
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
-
-TEST_F(FakeWinePrefix, TheMachinesDrivesComeFromWineprefix) {
-  Environment wineprefix("WINEPREFIX");
-  wineprefix.Set(prefix_);
-  EXPECT_EQ(DefaultWinePrefix(), prefix_);
-  const DriveTable table = DefaultDriveTable();
+TEST_F(FakeWinePrefix, TheMachinesDrivesAreThoseOfItsPrefixOrTheHostsWithoutOne) {
+  const DriveTable table = MachineDriveTable(prefix_);
   ASSERT_EQ(table.size(), 3u);
   EXPECT_EQ(table[1].hostRoot, fs::canonical(prefix_ + "/drive_c").string());
-}
 
-TEST_F(FakeWinePrefix, WithoutWineprefixTheHomePrefixIsUsed) {
-  Environment wineprefix("WINEPREFIX");
-  Environment home("HOME");
-  wineprefix.Unset();
-  home.Set(scratch_.root());
-  EXPECT_EQ(DefaultWinePrefix(), scratch_.root() + "/.wine");
-  fs::rename(prefix_, scratch_.root() + "/.wine");
-  EXPECT_EQ(DefaultDriveTable().size(), 3u);
-}
-
-TEST_F(FakeWinePrefix, WithoutAnyPrefixDriveCIsTheHostRoot) {
-  Environment wineprefix("WINEPREFIX");
-  wineprefix.Set(scratch_.root() + "/nothing-here");
-  const DriveTable table = DefaultDriveTable();
-  ASSERT_FALSE(table.empty());
-  EXPECT_EQ(table[0].letter, 'C');
-  EXPECT_EQ(table[0].hostRoot, "/");
+  const DriveTable none = MachineDriveTable(scratch_.root() + "/nothing-here");
+  ASSERT_FALSE(none.empty());
+  EXPECT_EQ(none[0].letter, 'C');
+  EXPECT_EQ(none[0].hostRoot, "/");
 }
 
 TEST(RemovableVolumes, MountPointsAreReadWithTheirEscapes) {
