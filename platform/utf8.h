@@ -37,8 +37,9 @@ Utf16Units EncodeUtf16(char32_t value);
 // How a UTF-16 unit that is half of a surrogate pair without its other half
 // (a lone surrogate) crosses to UTF-8 and back.
 enum class LoneSurrogates {
-  // U+FFFD both ways: texts only shown or compared (registry texts, window
-  // texts).
+  // U+FFFD (back in UTF-16, one for each of its three bytes, as for any
+  // byte that starts no valid sequence): texts only shown or compared
+  // (registry texts, window texts).
   kReplace,
   // The three bytes it would have as a character (generalized UTF-8), and
   // back: file names, which Windows allows to hold one, so that a name read
