@@ -41,6 +41,10 @@ class ResponsiveFileSystem final : public FileSystem {
     windows_.KeepResponsive();
     target_.RemoveEmptyFolder(path);
   }
+  void RenameFolder(const std::string& path, const std::string& newName) override {
+    windows_.KeepResponsive();
+    target_.RenameFolder(path, newName);
+  }
   void FlushWrites() override {
     windows_.KeepResponsive();
     target_.FlushWrites();

@@ -131,6 +131,13 @@ class FileSystem {
   // Removes one folder that holds nothing. Throws 75 when it holds anything
   // or is no folder, 76 when it is missing; nothing is removed then.
   virtual void RemoveEmptyFolder(const std::string& path) = 0;
+  // Gives the folder at path the name newName (a bare name) in the folder
+  // that holds it, in one step: the folder is found under one name or the
+  // other, never half of it under each. Never replaces anything: throws 58
+  // when an entry of that name exists there (letter case ignored), 76 when
+  // path is missing, 75 when path is a drive's root, a file or a link (a
+  // link is never renamed, nor what it leads to).
+  virtual void RenameFolder(const std::string& path, const std::string& newName) = 0;
 
   // Makes durable every file and folder written through this object since
   // the last call, on every file system they went to, after waiting for the

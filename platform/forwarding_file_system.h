@@ -20,6 +20,9 @@ class ForwardingFileSystem : public FileSystem {
   }
   void RemoveFile(const std::string& path) override { target_.RemoveFile(path); }
   void RemoveEmptyFolder(const std::string& path) override { target_.RemoveEmptyFolder(path); }
+  void RenameFolder(const std::string& path, const std::string& newName) override {
+    target_.RenameFolder(path, newName);
+  }
   void FlushWrites() override { target_.FlushWrites(); }
   void FinishCopies() override { target_.FinishCopies(); }
   bool LiesWithin(const std::string& path, const std::string& folder) override {

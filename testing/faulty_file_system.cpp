@@ -61,6 +61,11 @@ void FaultyFileSystem::RemoveEmptyFolder(const std::string& path) {
   target_.RemoveEmptyFolder(path);
 }
 
+void FaultyFileSystem::RenameFolder(const std::string& path, const std::string& newName) {
+  if (auto error = Step(FsOp::RenameFolder)) throw *error;
+  target_.RenameFolder(path, newName);
+}
+
 bool FaultyFileSystem::LiesWithin(const std::string& path, const std::string& folder) {
   if (Step(FsOp::LiesWithin)) return false;
   return target_.LiesWithin(path, folder);

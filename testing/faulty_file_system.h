@@ -29,6 +29,7 @@ enum class FsOp {
   LiesWithin,
   RemoveFile,
   RemoveEmptyFolder,
+  RenameFolder,
   kCount,
 };
 
@@ -75,6 +76,7 @@ class FaultyFileSystem final : public FileSystem {
   void FlushWrites() override;
   void RemoveFile(const std::string& path) override;
   void RemoveEmptyFolder(const std::string& path) override;
+  void RenameFolder(const std::string& path, const std::string& newName) override;
   void FinishCopies() override { target_.FinishCopies(); }
   bool LiesWithin(const std::string& path, const std::string& folder) override;
   bool KeepsLetterCase(const std::string& folder) override { return target_.KeepsLetterCase(folder); }

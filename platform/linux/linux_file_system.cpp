@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -169,6 +170,47 @@ class LinuxFileSystem final : public FileSystem {
       resolver().cache().Forget(at.host.folder);
     } catch (const AppError& error) {
       throw During("Ao remover a pasta " + Quoted(path), error);
+    }
+  }
+
+  void RenameFolder(const std::string& path, const std::string& newName) override {
+    try {
+      const Located from = Locate(path);
+      if (from.windows.names.empty()) {
+        throw AppError(kErrPathFileAccess, "a pasta raiz de uma unidade não pode ser renomeada",
+                       "\"" + from.host.path + "\" is a drive's root folder");
+      }
+      struct stat st {};
+      if (::lstat(from.host.path.c_str(), &st) != 0) {
+        Fail(from.drive, HostErrorNumbered(ErrorNumberOf(errno, kErrPathNotFound), errno, "examine", from.host.path));
+      }
+      if (!S_ISDIR(st.st_mode)) {
+        throw HostErrorNumbered(kErrPathFileAccess, ENOTDIR, "rename", from.host.path).WithDetail("não é uma pasta");
+      }
+      if (newName.empty() || newName == "." || newName == ".." || newName.find_first_of("\\/") != std::string::npos) {
+        throw AppError(kErrPathFileAccess, "o novo nome " + Quoted(newName) + " não é um nome de pasta",
+                       "\"" + newName + "\" is not a bare name");
+      }
+      const Located to = Locate(WindowsFolderOf(path) + "\\" + newName);
+      if (to.host.exists) {
+        throw HostErrorNumbered(kErrFileExists, EEXIST, "rename to", to.host.path).WithDetail("o nome já existe");
+      }
+      // The name is checked above; RENAME_NOREPLACE also keeps an entry made
+      // meanwhile, where the file system offers it (FUSE may not).
+      if (::renameat2(AT_FDCWD, from.host.path.c_str(), AT_FDCWD, to.host.path.c_str(), RENAME_NOREPLACE) != 0) {
+        const int error = errno;
+        if (error != EINVAL || ::rename(from.host.path.c_str(), to.host.path.c_str()) != 0) {
+          Fail(from.drive, HostError(error == EINVAL ? errno : error, "rename", from.host.path));
+        }
+      }
+      // Both names changed in the parent: it is read again when next needed,
+      // and a folder held open under the old name is let go.
+      resolver().Removed(from.host.path);
+      resolver().cache().Forget(from.host.path);
+      resolver().cache().Forget(from.host.folder);
+      createdOn_.erase(from.host.path);
+    } catch (const AppError& error) {
+      throw During("Ao renomear a pasta " + Quoted(path) + " para " + Quoted(newName), error);
     }
   }
 

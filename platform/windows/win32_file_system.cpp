@@ -205,6 +205,32 @@ class Win32FileSystem final : public FileSystem {
     createdFolders_.erase(at.host);
   }
 
+  void RenameFolder(const std::string& path, const std::string& newName) override {
+    const std::string detail = "Ao renomear a pasta " + Quoted(path) + " para " + Quoted(newName);
+    const Located from = Locate(path, detail);
+    if (from.windows.names.empty()) {
+      throw SystemFailure(kErrPathFileAccess, detail, "MoveFileExW", from.host, ERROR_ACCESS_DENIED);
+    }
+    const DWORD attributes = ::GetFileAttributesW(from.host.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      throw SystemFailure(detail, "GetFileAttributesW", from.host, ::GetLastError(), kErrPathNotFound);
+    }
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY) || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      throw SystemFailure(kErrPathFileAccess, detail, "MoveFileExW", from.host, ERROR_DIRECTORY);
+    }
+    if (newName.empty() || newName == "." || newName == ".." || newName.find_first_of("\\/") != std::string::npos ||
+        WindowsToolsCannotOpen(newName)) {
+      throw RefusedName(detail, newName, from.host);
+    }
+    const Located to = Locate(path + "\\..\\" + newName, detail);
+    // Without MOVEFILE_REPLACE_EXISTING: an entry of that name is never replaced.
+    if (!::MoveFileExW(from.host.c_str(), to.host.c_str(), 0)) {
+      const DWORD code = ::GetLastError();
+      throw SystemFailure(detail, "MoveFileExW", from.host, code, kErrPathNotFound);
+    }
+    createdFolders_.erase(from.host);
+  }
+
   // --- Copying and flushing -------------------------------------------------
 
   using FileSystem::CopyWholeFile;

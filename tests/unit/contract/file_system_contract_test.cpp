@@ -124,6 +124,34 @@ TEST_P(FileSystemContract, RemovalTakesOneFileOrOneEmptyFolderAndNothingElse) {
   EXPECT_EQ(drives_.ReadFile("D:\\Copias\\Set\\vendrial.mdb"), "copia");
 }
 
+TEST_P(FileSystemContract, AFolderIsRenamedWholeAndNeverOverAnotherEntry) {
+  drives_.WriteFile("D:\\Copias\\20240301_020000\\vendrial.mdb", "copia antiga");
+  drives_.WriteFile("D:\\Copias\\20240301_020000\\Fotos\\a.jpg", "foto");
+  drives_.WriteFile("D:\\Copias\\20240302_020000\\vendrial.mdb", "copia nova");
+  drives_.WriteFile("D:\\Copias\\leia.txt", "arquivo");
+
+  // Onto a folder or a file that exists, in any letter case: nothing moves.
+  EXPECT_EQ(ThrownNumber([&] { files().RenameFolder("D:\\Copias\\20240301_020000", "20240302_020000"); }),
+            kErrFileExists);
+  EXPECT_EQ(ThrownNumber([&] { files().RenameFolder("D:\\Copias\\20240301_020000", "LEIA.TXT"); }), kErrFileExists);
+  EXPECT_EQ(drives_.ReadFile("D:\\Copias\\20240302_020000\\vendrial.mdb"), "copia nova");
+  EXPECT_EQ(drives_.ReadFile("D:\\Copias\\leia.txt"), "arquivo");
+  // What is not a folder, or is missing, or a name that is a path.
+  EXPECT_EQ(ThrownNumber([&] { files().RenameFolder("D:\\Copias\\leia.txt", "outro"); }), kErrPathFileAccess);
+  EXPECT_EQ(ThrownNumber([&] { files().RenameFolder("D:\\", "outro"); }), kErrPathFileAccess);
+  EXPECT_EQ(ThrownNumber([&] { files().RenameFolder("D:\\Copias\\Falta", "outro"); }), kErrPathNotFound);
+  EXPECT_EQ(ThrownNumber([&] { files().RenameFolder("D:\\Copias\\20240301_020000", "..\\fora"); }),
+            kErrPathFileAccess);
+  EXPECT_TRUE(fs::exists(HostPath(drives_.Host("D:\\Copias\\20240301_020000\\Fotos\\a.jpg"))));
+
+  files().RenameFolder("D:\\COPIAS\\20240301_020000", "20240301_020000-apagando");
+  EXPECT_FALSE(fs::exists(HostPath(drives_.Host("D:\\Copias\\20240301_020000"))));
+  EXPECT_EQ(drives_.ReadFile("D:\\Copias\\20240301_020000-apagando\\Fotos\\a.jpg"), "foto");
+  // The new name is there at once for the next call, the old one gone.
+  EXPECT_EQ(files().GetAttributes("D:\\Copias\\20240301_020000-apagando"), kAttrDirectory);
+  EXPECT_EQ(ThrownNumber([&] { files().GetAttributes("D:\\Copias\\20240301_020000"); }), kErrFileNotFound);
+}
+
 TEST_P(FileSystemContract, ACopyIsWholeKeepsTheSourceTimeAndReplacesWhateverTheCaseOfTheName) {
   const std::string content(3 << 20, 'x');  // several writes' worth
   drives_.WriteFile("C:\\Tarvel\\vendrial.mdb", content);

@@ -141,6 +141,7 @@ class ManySubfolders final : public FileSystem {
   void FlushWrites() override {}
   void RemoveFile(const std::string&) override {}
   void RemoveEmptyFolder(const std::string&) override {}
+  void RenameFolder(const std::string&, const std::string&) override {}
   bool LiesWithin(const std::string&, const std::string&) override { return false; }
   bool KeepsLetterCase(const std::string&) override { return false; }
   std::unique_ptr<OperationLock> LockForOperation(const std::string&, std::chrono::milliseconds) override {
