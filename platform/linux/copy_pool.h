@@ -52,8 +52,17 @@ class CopyPool {
   // Called with the lock held: throws (and forgets) the first failure.
   void ThrowFirstFailure(std::unique_lock<std::mutex>& lock);
 
+  // Wakes the submitter only when it may go on: with room for a batch of
+  // jobs, or with every job ended, or on a failure.
+  void WakeWaiter(std::unique_lock<std::mutex>& lock);
+
   std::mutex mutex_;
-  std::condition_variable changed_;
+  // Two signals, so that a job handed over wakes one worker and a job ended
+  // does not wake the other workers: on a tree of small files each wake-up
+  // costs as much as the copy.
+  std::condition_variable jobQueued_;
+  std::condition_variable jobEnded_;
+  std::size_t endWaiters_ = 0;
   std::deque<Job> queue_;
   std::size_t running_ = 0;
   std::uint64_t nextNumber_ = 0;

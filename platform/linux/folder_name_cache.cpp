@@ -92,6 +92,11 @@ std::optional<std::vector<std::string>> FolderNameCache::Matches(const std::stri
   return it == folder->byKey.end() ? std::vector<std::string>{} : it->second;
 }
 
+bool FolderNameCache::KnownAbsent(const std::string& hostFolder, const std::string& key) {
+  const Folder* folder = Find(hostFolder);
+  return folder != nullptr && JustChangedByUs(*folder) && folder->byKey.find(key) == folder->byKey.end();
+}
+
 void FolderNameCache::Created(const std::string& hostFolder) {
   Folder folder;
   folder.hostFolder = hostFolder;

@@ -46,6 +46,10 @@ class FolderNameCache {
   // left out; nullopt when the folder cannot be read.
   std::optional<std::vector<std::string>> Matches(const std::string& hostFolder, const std::string& key);
 
+  // hostFolder is known, without a look at it, to hold no entry whose key
+  // is `key`: this process changed it a moment ago and its list has none.
+  bool KnownAbsent(const std::string& hostFolder, const std::string& key);
+
   // A folder this process has just created: known to be empty, without
   // reading it.
   void Created(const std::string& hostFolder);

@@ -5,6 +5,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <string>
 
@@ -23,13 +24,18 @@ ssize_t RealCopyFileRange(int in, int out, std::size_t size) {
   return ::copy_file_range(in, nullptr, out, nullptr, size, 0);
 }
 
-// Through /proc, which any user may do; AT_EMPTY_PATH as a fallback needs
-// the capability to read any file's name.
+// Straight from the descriptor where the kernel lets this process (root, or
+// a kernel that lets a file's opener name it): the way through /proc, which
+// any user may take, walks a path for every file; it is taken once the
+// kernel has said no.
+std::atomic<bool> linkFromDescriptorRefused{false};
 int RealLink(int fd, int toFolder, const char* to) {
-  const std::string self = "/proc/self/fd/" + std::to_string(fd);
-  if (::linkat(AT_FDCWD, self.c_str(), toFolder, to, AT_SYMLINK_FOLLOW) == 0) return 0;
-  if (errno != ENOENT) return -1;
-  return ::linkat(fd, "", toFolder, to, AT_EMPTY_PATH);
+  if (!linkFromDescriptorRefused.load(std::memory_order_relaxed)) {
+    if (::linkat(fd, "", toFolder, to, AT_EMPTY_PATH) == 0) return 0;
+    if (errno != ENOENT && errno != EPERM) return -1;
+    linkFromDescriptorRefused.store(true, std::memory_order_relaxed);
+  }
+  return LinkThroughProc(fd, toFolder, to);
 }
 constexpr HostCopyCalls kRealCalls{RealOpen, ::read,     ::write,             RealClone, RealCopyFileRange,
                                    ::fsync,  RealRename, RealRenameNoReplace, ::close,   RealLink,
@@ -37,6 +43,11 @@ constexpr HostCopyCalls kRealCalls{RealOpen, ::read,     ::write,             Re
 HostCopyCalls hostCalls = kRealCalls;
 
 }  // namespace
+
+int LinkThroughProc(int fd, int toFolder, const char* to) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  return ::linkat(AT_FDCWD, self.c_str(), toFolder, to, AT_SYMLINK_FOLLOW);
+}
 
 HostCopyCalls& CopyCalls() { return hostCalls; }
 const HostCopyCalls& RealCopyCalls() { return kRealCalls; }

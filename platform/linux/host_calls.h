@@ -33,6 +33,11 @@ struct HostCopyCalls {
   int (*syncfs)(int fd);
 };
 
+// The link's way for a process the kernel refuses to let name an open file
+// from its descriptor alone (an ordinary user on kernels before 6.10):
+// through /proc/self/fd. The table's link takes it once refused.
+int LinkThroughProc(int fd, int toFolder, const char* to);
+
 // The table in use; a test replaces entries and puts them back.
 HostCopyCalls& CopyCalls();
 const HostCopyCalls& RealCopyCalls();

@@ -16,6 +16,17 @@ std::string JoinHostPath(const std::string& folder, const std::string& name) {
   return folder + '/' + name;
 }
 
+namespace {
+
+void RequireUsable(const std::string& windowsName, const std::string& hostName) {
+  if (!IsUsableHostName(hostName)) {
+    throw AppError(kErrPathFileAccess, "\"" + windowsName + "\" não pode ser um nome de arquivo nesta unidade",
+                   "\"" + windowsName + "\" cannot be a host file name");
+  }
+}
+
+}  // namespace
+
 std::optional<std::string> HostPathResolver::MatchIgnoringCase(const std::string& hostFolder,
                                                                const std::string& hostName,
                                                                const std::string& windowsName) {
@@ -38,18 +49,34 @@ std::optional<std::string> HostPathResolver::MatchIgnoringCase(const std::string
   return hostName;
 }
 
+const HostPathResolver::LastFolder& HostPathResolver::ExactFolder(const std::string& hostRoot,
+                                                                  const std::vector<std::string>& windowsNames,
+                                                                  std::size_t count) {
+  if (last_.hostRoot == hostRoot && last_.windowsNames.size() == count &&
+      std::equal(last_.windowsNames.begin(), last_.windowsNames.end(), windowsNames.begin())) {
+    return last_;
+  }
+  LastFolder folder{hostRoot, {}, {}, hostRoot};
+  for (std::size_t i = 0; i < count; ++i) {
+    folder.windowsNames.push_back(windowsNames[i]);
+    folder.hostNames.push_back(WindowsNameToHost(windowsNames[i]));
+    RequireUsable(windowsNames[i], folder.hostNames.back());
+    folder.exactFolder = JoinHostPath(folder.exactFolder, folder.hostNames.back());
+  }
+  last_ = std::move(folder);
+  return last_;
+}
+
 HostPath HostPathResolver::Resolve(const std::string& hostRoot, const std::vector<std::string>& windowsNames) {
   HostPath result{hostRoot, "", "", "", false, true};
   if (windowsNames.empty()) return result;
 
-  std::vector<std::string> hostNames;
-  for (const std::string& windowsName : windowsNames) {
-    hostNames.push_back(WindowsNameToHost(windowsName));
-    if (!IsUsableHostName(hostNames.back())) {
-      throw AppError(kErrPathFileAccess, "\"" + windowsName + "\" não pode ser um nome de arquivo nesta unidade",
-                     "\"" + windowsName + "\" cannot be a host file name");
-    }
-  }
+  const std::size_t last = windowsNames.size() - 1;
+  const LastFolder& folderNames = ExactFolder(hostRoot, windowsNames, last);
+  std::vector<std::string> hostNames = folderNames.hostNames;
+  const std::string exactFolder = folderNames.exactFolder;
+  hostNames.push_back(WindowsNameToHost(windowsNames[last]));
+  RequireUsable(windowsNames[last], hostNames.back());
   const auto settle = [&](const std::string& folder, std::size_t index, const std::string& name) {
     result.folder = folder;
     result.name = name;
@@ -57,12 +84,19 @@ HostPath HostPathResolver::Resolve(const std::string& hostRoot, const std::vecto
     result.givenName = hostNames[index] == name ? std::string() : hostNames[index];
   };
 
+  // A folder this process has just written into is known without a look:
+  // a file of a tree copy goes to a name its new folder does not hold (one
+  // that another program takes meanwhile is met when the copy takes it).
+  if (cache_.KnownAbsent(exactFolder, CaseKey(hostNames[last]))) {
+    settle(exactFolder, last, hostNames[last]);
+    result.folderMatched = true;
+    result.exists = false;
+    return result;
+  }
+
   // Most paths exist exactly as given, or all but their last name does (a
   // file about to be created): one look at the whole path, or at the folder
   // through the name cache, then settles every name before the last.
-  const std::size_t last = hostNames.size() - 1;
-  std::string exactFolder = hostRoot;
-  for (std::size_t i = 0; i < last; ++i) exactFolder = JoinHostPath(exactFolder, hostNames[i]);
   struct stat st {};
   const OpenFolderRef open = Folder(exactFolder);
   const EntryAt exact = EntryIn(open.get(), JoinHostPath(exactFolder, hostNames[last]));

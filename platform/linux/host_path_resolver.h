@@ -63,7 +63,21 @@ class HostPathResolver {
   std::optional<std::string> MatchIgnoringCase(const std::string& hostFolder, const std::string& hostName,
                                                const std::string& windowsName);
 
+  // The host folder of the last path resolved, by its Windows names: a tree
+  // copy resolves file after file in one folder.
+  struct LastFolder {
+    std::string hostRoot;
+    std::vector<std::string> windowsNames;
+    std::vector<std::string> hostNames;
+    std::string exactFolder;
+  };
+  // The host names of windowsNames and the folder the first `count` of them
+  // make under hostRoot, exactly as given.
+  const LastFolder& ExactFolder(const std::string& hostRoot, const std::vector<std::string>& windowsNames,
+                                std::size_t count);
+
   FolderNameCache cache_;
+  LastFolder last_;
   OpenFolders folders_;
   bool holding_ = false;
 };

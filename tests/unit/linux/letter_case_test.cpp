@@ -1,6 +1,7 @@
 // Paths on the Linux drives ignore letter case, as Windows paths do.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/file_system.h"
@@ -143,6 +144,42 @@ TEST(FolderNameCache, AFolderChangedByAnotherProgramIsReadAgain) {
   EXPECT_EQ(cache.Matches(folder, CaseKey("A.TXT")), std::vector<std::string>{"a.txt"});
   EXPECT_EQ(cache.reads(), 2u);
   EXPECT_EQ(cache.Matches(folder + "/nada", CaseKey("A.TXT")), std::nullopt);
+}
+
+// A folder the copy has just written into is known without a look; a name
+// another program takes there meanwhile is met when the copy takes it, and
+// replaced whole like any file found in a backup set.
+TEST_F(LetterCase, ANameAnotherProgramTakesInAFolderTheCopyJustWroteIsReplacedWhole) {
+  drives_.WriteFile("C:\\Tarvel\\Fotos\\a.jpg", "nossa a");
+  drives_.WriteFile("C:\\Tarvel\\Fotos\\b.jpg", "nossa b");
+  files_->CreateFolder("D:\\Copias\\Novo");
+  files_->CopyWholeFile("C:\\Tarvel\\Fotos\\a.jpg", "D:\\Copias\\Novo\\a.jpg", Durability::kAtFlush,
+                        DestinationLinks::kReplace);
+  files_->FinishCopies();
+  drives_.WriteFile("D:\\Copias\\Novo\\b.jpg", "de outro programa");
+  files_->CopyWholeFile("C:\\Tarvel\\Fotos\\b.jpg", "D:\\Copias\\Novo\\b.jpg", Durability::kAtFlush,
+                        DestinationLinks::kReplace);
+  files_->FlushWrites();
+  EXPECT_EQ(drives_.ReadFile("D:\\Copias\\Novo\\b.jpg"), "nossa b");
+  std::vector<std::string> names = HostNames(drives_.Host("D:\\Copias\\Novo"));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.jpg", "b.jpg"}));
+}
+
+// Only a name the folder surely lacks is answered without a look.
+TEST(FolderNameCache, ANameTheFolderHoldsInAnyCaseIsNeverKnownAbsent) {
+  doubles::TempDrives drives;
+  const std::string folder = drives.AddDrive('C');
+  drives.WriteFile("C:\\Deles.jpg", "x");
+  FolderNameCache cache;
+  EXPECT_FALSE(cache.KnownAbsent(folder, CaseKey("nada.jpg")));  // never read
+  EXPECT_EQ(cache.Matches(folder, CaseKey("nada.jpg")), std::vector<std::string>{});
+  EXPECT_FALSE(cache.KnownAbsent(folder, CaseKey("nada.jpg")));  // read, but not changed by us
+  const FolderNameCache::Change change = cache.BeginChange(folder);
+  drives.WriteFile("C:\\Nossa.jpg", "x");
+  cache.EndChange(change, "Nossa.jpg");
+  EXPECT_FALSE(cache.KnownAbsent(folder, CaseKey("NOSSA.JPG")));
+  EXPECT_FALSE(cache.KnownAbsent(folder, CaseKey("deles.JPG")));
 }
 
 }  // namespace

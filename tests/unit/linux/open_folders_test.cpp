@@ -38,6 +38,15 @@ class OpenFoldersTest : public ::testing::Test {
  protected:
   OpenFoldersTest() { root_ = drives_.AddDrive('C'); }
   std::string Host(const std::string& windowsPath) const { return drives_.Host(windowsPath); }
+  // The open folder is the one that stands at windowsPath now.
+  void ExpectTheFolderAt(const OpenFolderRef& folder, const std::string& windowsPath) const {
+    ASSERT_NE(folder, nullptr);
+    struct stat opened {};
+    struct stat there {};
+    ASSERT_EQ(::fstat(folder->fd(), &opened), 0);
+    ASSERT_EQ(::stat(Host(windowsPath).c_str(), &there), 0);
+    EXPECT_EQ(opened.st_ino, there.st_ino) << windowsPath;
+  }
 
   doubles::TempDrives drives_;
   std::string root_;
@@ -53,12 +62,7 @@ TEST_F(OpenFoldersTest, AFolderIsOpenedThroughItsOpenParentNotFromTheRootAgain) 
   fs::rename(Host("C:\\Fotos"), Host("C:\\Fotos antigas"));
 
   const OpenFolderRef child = folders.Open(Host("C:\\Fotos\\2010"));
-  ASSERT_NE(child, nullptr);
-  struct stat opened {};
-  struct stat moved {};
-  ASSERT_EQ(::fstat(child->fd(), &opened), 0);
-  ASSERT_EQ(::stat(Host("C:\\Fotos antigas\\2010").c_str(), &moved), 0);
-  EXPECT_EQ(opened.st_ino, moved.st_ino);
+  ExpectTheFolderAt(child, "C:\\Fotos antigas\\2010");
   EXPECT_EQ(folders.Open(Host("C:\\Fotos\\2010")), child) << "asked again, the same open folder";
 }
 
@@ -99,13 +103,7 @@ TEST_F(OpenFoldersTest, AForgottenFolderAndWhatWasBelowItAreOpenedAnewButNotItsS
   drives_.MakeFolder("C:\\Fotos\\2010");
 
   folders.Forget(Host("C:\\Fotos"));
-  const OpenFolderRef newYear = folders.Open(Host("C:\\Fotos\\2010"));
-  ASSERT_NE(newYear, nullptr);
-  struct stat opened {};
-  struct stat made {};
-  ASSERT_EQ(::fstat(newYear->fd(), &opened), 0);
-  ASSERT_EQ(::stat(Host("C:\\Fotos\\2010").c_str(), &made), 0);
-  EXPECT_EQ(opened.st_ino, made.st_ino);
+  ExpectTheFolderAt(folders.Open(Host("C:\\Fotos\\2010")), "C:\\Fotos\\2010");
   EXPECT_EQ(folders.Open(Host("C:\\Fotos2")), sibling);
 }
 
