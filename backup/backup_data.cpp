@@ -42,22 +42,23 @@ void CreateFolder(OperationContext& context, const std::string& path) {
   }
 }
 
-void BackupData(OperationContext& context, const std::string& location, bool includeAll) {
+std::optional<std::string> BackupData(OperationContext& context, const std::string& location, bool includeAll) {
   FileSystem& files = context.files;
   const std::string installation = InstallationWithoutSeparator(context.installationFolder());
   const std::string sourceDatabase = installation + "\\" + kDatabaseFile;
   const std::string folder = WithoutTrailingSeparator(location);
   // With its separator: "C:" alone would name the drive's current folder.
-  const std::unique_ptr<OperationLock> lock = files.LockForOperation(installation + "\\", context.lockWait);
+  std::unique_ptr<OperationLock> lock = files.LockForOperation(installation + "\\", context.lockWait);
   const std::string stamp = TimestampName(context.clock);
   const std::string backupSet = folder + "\\" + stamp;
 
   if (includeAll && InsidePhotos(files, installation, backupSet)) {
+    lock.reset();
     context.boxes.ShowMessage(
         "O local do backup fica dentro da pasta de fotos do Tarvel 2.0, que seria copiada para "
         "dentro de si mesma.\nSelecione um local fora da pasta \"Fotos\" e tente novamente.",
         "Local incorreto", MessageIcon::Information, MessageButtons::Ok);
-    return;
+    return std::nullopt;
   }
   // What this run makes is taken back if it fails, so that no half-made
   // set is left to pass for a backup.
@@ -77,10 +78,13 @@ void BackupData(OperationContext& context, const std::string& location, bool inc
         if (includeAll) CopyOptionsAndPhotos(made, installation, backupSet, links);
       },
       [&] { made.TakeBack(); });
+  if (context.afterBackup) context.afterBackup(backupSet);
+  lock.reset();
   context.boxes.ShowMessage(
       "A cópia de segurança dos dados foi concluída com sucesso no seguinte local:\n" + folder +
           "\\" + stamp,
       "Operação concluída", MessageIcon::Information, MessageButtons::Ok);
+  return backupSet;
 }
 
 }  // namespace bt

@@ -7,7 +7,10 @@
 namespace bt {
 namespace {
 
-void Inform(OperationContext& context, const std::string& title, const std::string& text) {
+// The operation's lock is let go first: a box left open holds nothing up.
+void Inform(OperationContext& context, std::unique_ptr<OperationLock>& lock, const std::string& title,
+            const std::string& text) {
+  lock.reset();
   context.boxes.ShowMessage(text, title, MessageIcon::Information, MessageButtons::Ok);
 }
 
@@ -77,24 +80,24 @@ void RestoreData(OperationContext& context, const std::string& location, bool in
   const std::string installation = InstallationWithoutSeparator(context.installationFolder());
   const std::string installedDatabase = installation + "\\" + kDatabaseFile;
   // With its separator: "C:" alone would name the drive's current folder.
-  const std::unique_ptr<OperationLock> lock =
+  std::unique_ptr<OperationLock> lock =
       context.files.LockForOperation(installation + "\\", context.lockWait);
 
   if (!context.files.OrdinaryFileExists(backupDatabase)) {
-    Inform(context, "Arquivo não encontrado",
+    Inform(context, lock, "Arquivo não encontrado",
            "Este local não contém uma cópia de segurança do Tarvel 2.0.\n"
            "Selecione outro local que contenha uma cópia de segurança e tente novamente.");
     return;
   }
   FileSystem& files = context.files;
   if (IsInstallation(files, backupDatabase, installedDatabase, backupFolder, installation)) {
-    Inform(context, "Local incorreto",
+    Inform(context, lock, "Local incorreto",
            "Você selecionou o local do arquivo original e não de uma cópia de segurança.\n"
            "Selecione um local que contenha uma cópia de segurança de tente novamente.");
     return;
   }
   if (includeAll && PhotoTreesOverlap(files, backupFolder, installation)) {
-    Inform(context, "Local incorreto",
+    Inform(context, lock, "Local incorreto",
            "Esta cópia de segurança fica dentro da pasta de fotos do Tarvel 2.0, que seria "
            "restaurada sobre si mesma.\n"
            "Selecione uma cópia de segurança fora da pasta \"Fotos\" e tente novamente.");
@@ -103,7 +106,7 @@ void RestoreData(OperationContext& context, const std::string& location, bool in
   if (includeAll) {
     const std::vector<std::string> missing = MissingFromSet(files, backupFolder);
     if (!missing.empty()) {
-      Inform(context, "Cópia de segurança incompleta", IncompleteSetText(missing));
+      Inform(context, lock, "Cópia de segurança incompleta", IncompleteSetText(missing));
       return;
     }
   }
@@ -114,7 +117,7 @@ void RestoreData(OperationContext& context, const std::string& location, bool in
     files.CopyWholeFile(backupDatabase, installedDatabase, Durability::kNow, links);
     if (includeAll) CopyOptionsAndPhotos(files, backupFolder, installation, links);
   });
-  Inform(context, "Operação concluída",
+  Inform(context, lock, "Operação concluída",
          "A cópia de segurança foi recuperada com sucesso do seguinte local:\n" + location);
 }
 
