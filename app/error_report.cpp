@@ -19,18 +19,25 @@ struct ActiveRun {
   ActiveRun& operator=(const ActiveRun&) = delete;
 };
 
-struct Failure {
-  int number;
-  std::string description;
-  std::string detail;      // Portuguese, for the box
-  std::string hostDetail;  // English, for the developers' log
-};
+}  // namespace
 
-// "2026-12-08 20:36:02 erro 70 (Permissão negada): <detail> | <host detail>"
-std::string LogLine(Services& services, const Failure& failure) {
+ReportedFailure CurrentFailure() {
+  try {
+    throw;
+  } catch (const AppError& error) {
+    return {error.number(), error.description(), error.detail(), error.hostDetail()};
+  } catch (const std::bad_alloc&) {
+    return {kErrOutOfMemory, DescriptionOf(kErrOutOfMemory), {}, "std::bad_alloc"};
+  } catch (const std::exception& error) {
+    // Its message is the library's, in English: for the log only.
+    return {kErrUnclassified, DescriptionOf(kErrUnclassified), {}, error.what()};
+  }
+}
+
+std::string ErrorLogLine(Clock& clock, const ReportedFailure& failure) {
   std::string line;
   try {
-    line = LogLineStamp(services.clock.Now());
+    line = LogLineStamp(clock.Now());
   } catch (const std::exception&) {
   }
   line += "erro " + std::to_string(failure.number) + " (" + failure.description + ")";
@@ -38,8 +45,6 @@ std::string LogLine(Services& services, const Failure& failure) {
   if (!failure.hostDetail.empty()) line += " | " + failure.hostDetail;
   return line;
 }
-
-}  // namespace
 
 std::string ErrorReportText(int number, const std::string& description,
                             const std::string& detail) {
@@ -56,23 +61,18 @@ void RunWithErrorReport(Services& services, const std::function<void()>& body) {
     return;
   }
 
-  std::optional<Failure> failure;
+  std::optional<ReportedFailure> failure;
   {
     ActiveRun outermost;
     try {
       body();
-    } catch (const AppError& error) {
-      failure = Failure{error.number(), error.description(), error.detail(), error.hostDetail()};
-    } catch (const std::bad_alloc&) {
-      failure = Failure{kErrOutOfMemory, DescriptionOf(kErrOutOfMemory), {}, "std::bad_alloc"};
-    } catch (const std::exception& error) {
-      // Its message is the library's, in English: for the log only.
-      failure = Failure{kErrUnclassified, DescriptionOf(kErrUnclassified), {}, error.what()};
+    } catch (const std::exception&) {
+      failure = CurrentFailure();
     }
   }
   if (!failure) return;
 
-  if (services.log != nullptr) services.log->Append(LogLine(services, *failure));
+  if (services.log != nullptr) services.log->Append(ErrorLogLine(services.clock, *failure));
 
   try {
     services.windows.ShowMessage(

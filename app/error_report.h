@@ -20,6 +20,23 @@ constexpr const char* kErrorReportTitle = "BackupTarvel";
 std::string ErrorReportText(int number, const std::string& description,
                             const std::string& detail);
 
+// A failure as the report tells it.
+struct ReportedFailure {
+  int number = kErrUnclassified;
+  std::string description;
+  std::string detail;      // Portuguese, for the user
+  std::string hostDetail;  // English, for the developers' log
+};
+
+// The failure being handled, from inside a catch block: an AppError as it
+// is; std::bad_alloc as 7; any other std::exception as kErrUnclassified.
+// Rethrows anything else.
+ReportedFailure CurrentFailure();
+
+// The developers' log line of a failure:
+// "2026-12-08 20:36:02 erro 70 (Permissão negada): <detail> | <host detail>".
+std::string ErrorLogLine(Clock& clock, const ReportedFailure& failure);
+
 // Runs body. A failure that leaves it (AppError; std::bad_alloc as 7; any
 // other std::exception as kErrUnclassified) is shown in a message box with
 // the error icon and OK, with its number, description and Portuguese detail,

@@ -1,5 +1,5 @@
 // What the application is given by the program that starts it: the window
-// system, the file system, the registry and the clock. The real program
+// system, the file system, the registry, the clock and the logs. The real program
 // passes the platform's own; tests pass doubles.
 #pragma once
 
@@ -19,6 +19,8 @@ struct Services {
   // Where the error report writes the host's account of a failure; none in
   // most tests.
   DeveloperLog* log = nullptr;
+  // Where every backup and restore adds its line; none in most tests.
+  HistoryLog* history = nullptr;
 };
 
 }  // namespace bt
