@@ -93,6 +93,17 @@ e2e_setup() {
   unset WAYLAND_DISPLAY QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME DBUS_SESSION_BUS_ADDRESS
 }
 
+# For the command line, which needs no screen: the working folder alone,
+# and no display of any kind in the environment.
+e2e_setup_without_screen() {
+  require_tools cmp
+  [ -x "$e2e_program" ] || fail "no program at $e2e_program"
+  e2e_work=$(mktemp -d "${TMPDIR:-/tmp}/bt-e2e.XXXXXX")
+  mkdir -p "$e2e_work/home" "$e2e_work/runtime"
+  chmod 700 "$e2e_work/runtime"
+  unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM QT_QPA_PLATFORMTHEME DBUS_SESSION_BUS_ADDRESS
+}
+
 # -------------------------------------------------------------- failures
 
 fail() {
@@ -144,20 +155,8 @@ make_prefix() {
   drive_c=$prefix/drive_c
   install=$drive_c/Tarvel
   copias=$drive_c/Copias
-  mkdir -p "$prefix/dosdevices" "$install" "$copias"
-  ln -s ../drive_c "$prefix/dosdevices/c:"
-  ln -s / "$prefix/dosdevices/z:"
-  # Wine's own format; the 32-bit program's key lives in the 32-bit view.
-  cat >"$prefix/system.reg" <<'REG'
-WINE REGISTRY Version 2
-;; All keys relative to REGISTRY\\Machine
-
-#arch=win64
-
-[Software\\Wow6432Node\\KESTAL\\Tarvel\\2.0] 1796736792
-#time=1dd8718ac39b1a8
-"Path"="C:\\Tarvel"
-REG
+  "$(dirname "${BASH_SOURCE[0]}")/../../scripts/tarvel-prefix.sh" "$prefix"
+  mkdir -p "$install" "$copias"
 }
 
 # Writes $2 random bytes to the file $1 (every byte value can occur).
@@ -434,6 +433,13 @@ same_file() {
   cmp -s "$1" "$2" || fail "$2 is not a byte-for-byte copy of $1"
 }
 
+# The backup set $1 in $copias holds the database alone, byte for byte.
+expect_database_alone() {
+  [ "$(tree_listing "$copias/$1")" = 'f vendrial.mdb' ] ||
+    fail "the set holds: $(tree_listing "$copias/$1" | tr '\n' ' ')"
+  same_file "$install/vendrial.mdb" "$copias/$1/vendrial.mdb"
+}
+
 different_file() {
   ! cmp -s "$1" "$2" || fail "$2 is still the same as $1"
 }
@@ -472,6 +478,38 @@ find_new_set() {
   if [ -z "$new_set" ] || [ "$(wc -l <<<"$new_set")" -ne 1 ]; then
     fail "expected one new set under C:\\Copias, found: $(backup_sets | tr '\n' ' ')"
   fi
+}
+
+# ------------------------------------------------------ the command line
+
+# Runs the program's command line from the host folder $1 with the
+# arguments that follow, as a scheduler would; sets $cli_status, $cli_out
+# and $cli_err (line feeds only).
+run_command_line() {
+  local folder=$1
+  shift
+  if (
+    cd "$folder"
+    exec env HOME="$e2e_work/home" XDG_RUNTIME_DIR="$e2e_work/runtime" WINEPREFIX="$prefix" \
+      TZ=UTC LC_ALL=C.UTF-8 "$e2e_program" "$@"
+  ) >"$e2e_work/cli.out" 2>"$e2e_work/cli.err"; then
+    cli_status=0
+  else
+    cli_status=$?
+  fi
+  cli_out=$(tr -d '\r' <"$e2e_work/cli.out")
+  cli_err=$(tr -d '\r' <"$e2e_work/cli.err")
+}
+
+# The command line ended with status $1.
+expect_status() {
+  [ "$cli_status" -eq "$1" ] ||
+    fail "the command line ended with $cli_status, not $1"$'\n'"output: $cli_out"$'\n'"error: $cli_err"
+}
+
+# The history file of the program as the scheduled runs leave it.
+history_file() {
+  echo "$e2e_work/home/.local/state/BackupTarvel/historico.log"
 }
 
 # ------------------------------------------------------ starts beside another
