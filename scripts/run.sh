@@ -76,8 +76,20 @@ export DISPLAY="$display"
 "$program" >"$work/program.log" 2>&1 &
 app=$!
 
-if ! window=$(timeout 30 xdotool search --sync --onlyvisible --name "^$title\$" 2>/dev/null | head -n1) ||
-   [ -z "$window" ]; then
+# The visible window titled $1, waited for up to $2 seconds; fails when none
+# came.
+window_titled() {
+  local found
+  found=$(timeout "$2" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n1) && [ -n "$found" ] &&
+    echo "$found"
+}
+# A picture of the window $1, after its first paint, in the file $2.
+capture() {
+  sleep 1
+  xwd -silent -id "$1" | xwdtopnm 2>/dev/null | pnmtopng >"$2"
+}
+
+if ! window=$(window_titled "$title" 30); then
   echo "run.sh: a janela do BackupTarvel não apareceu" >&2
   if ! kill -0 "$app" 2>/dev/null; then
     wait "$app" && status=0 || status=$?
@@ -87,10 +99,9 @@ if ! window=$(timeout 30 xdotool search --sync --onlyvisible --name "^$title\$" 
   cat "$work/program.log" >&2
   exit 1
 fi
-sleep 1  # the window's first paint
 
 shot="$build/run-screenshot.png"
-xwd -silent -id "$window" | xwdtopnm 2>/dev/null | pnmtopng >"$shot"
+capture "$window" "$shot"
 echo "BackupTarvel abriu sua janela na tela virtual $display."
 echo "Captura de tela: $shot"
 [ -n "$sample" ] || exit 0
@@ -100,15 +111,13 @@ echo "Captura de tela: $shot"
 sets_before=$(ls "$sample/drive_c/Copias")
 timeout 5 xdotool windowfocus --sync "$window"
 xdotool key --delay 40 Tab Tab space
-if ! box=$(timeout 60 xdotool search --sync --onlyvisible --name '^Operação concluída$' 2>/dev/null | head -n1) ||
-   [ -z "$box" ]; then
+if ! box=$(window_titled 'Operação concluída' 60); then
   echo "run.sh: o backup de exemplo não terminou com \"Operação concluída\"" >&2
   cat "$work/program.log" >&2
   exit 1
 fi
-sleep 1  # the box's first paint
 done_shot="$build/run-backup-done.png"
-xwd -silent -id "$box" | xwdtopnm 2>/dev/null | pnmtopng >"$done_shot"
+capture "$box" "$done_shot"
 made=$(comm -13 <(printf '%s\n' "$sets_before") <(ls "$sample/drive_c/Copias") | head -n1)
 echo "Backup de exemplo feito pela janela: $sample/drive_c/Copias/$made"
 echo "Captura da mensagem: $done_shot"

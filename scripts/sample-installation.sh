@@ -2,29 +2,16 @@
 # Lays a sample Tarvel 2.0 in a Wine prefix of its own, for a first run on a
 # machine without it (make run):  scripts/sample-installation.sh PREFIX
 #
-# The prefix gets C: (its drive_c) and Z: ("/"), the installation at
-# C:\Tarvel (a small database, an options file, photos in subfolders) with
-# its registry key where the 32-bit Tarvel's installer writes it, and an
+# The prefix is laid by tarvel-prefix.sh; it gets the installation at
+# C:\Tarvel (a small database, an options file, photos in subfolders) and an
 # empty C:\Copias for the backups. An installation already there is kept as
 # it is, with the backups made of it.
 set -euo pipefail
 
 prefix=${1:?usage: $0 PREFIX}
 install=$prefix/drive_c/Tarvel
-mkdir -p "$prefix/dosdevices" "$prefix/drive_c/Copias"
-[ -e "$prefix/dosdevices/c:" ] || ln -s ../drive_c "$prefix/dosdevices/c:"
-[ -e "$prefix/dosdevices/z:" ] || ln -s / "$prefix/dosdevices/z:"
-
-cat >"$prefix/system.reg" <<'REG'
-WINE REGISTRY Version 2
-;; All keys relative to REGISTRY\\Machine
-
-#arch=win64
-
-[Software\\Wow6432Node\\KESTAL\\Tarvel\\2.0] 1796736792
-#time=1dd8718ac39b1a8
-"Path"="C:\\Tarvel"
-REG
+"$(dirname "$0")/tarvel-prefix.sh" "$prefix"
+mkdir -p "$prefix/drive_c/Copias"
 
 [ -f "$install/vendrial.mdb" ] && exit 0
 

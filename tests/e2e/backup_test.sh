@@ -31,9 +31,7 @@ box_says 'A cópia de segurança dos dados foi concluída com sucesso no seguint
 answer_box Return
 
 step 'the first set holds the database alone, byte for byte'
-[ "$(tree_listing "$copias/$first")" = 'f vendrial.mdb' ] ||
-  fail "the set holds: $(tree_listing "$copias/$first" | tr '\n' ' ')"
-same_file "$install/vendrial.mdb" "$copias/$first/vendrial.mdb"
+expect_database_alone "$first"
 
 step 'Alt+R (Sai&r) ends the program'
 exit_program
