@@ -9,6 +9,7 @@
 
 #include "tests/qt/caption_fit.h"
 #include "tests/qt/qt_fixture.h"
+#include "tests/window_contract.h"
 
 namespace bt {
 namespace {
@@ -176,18 +177,7 @@ TEST_F(QtWindowTest, AWindowSystemThatEndsFirstTakesItsWindowsWithIt) {
 }
 
 TEST_F(QtWindowTest, ADesignWithAFrameInsideAFrameIsRefusedAsEveryWindowRefusesIt) {
-  WindowDesign design = FrmBackupDesign();
-  ControlDesign inner = design.controls.front();
-  inner.name = "fraDentro";
-  inner.kind = ControlKind::Frame;
-  inner.parent = "fraLocal";
-  design.controls.push_back(inner);
-  try {
-    windows->CreateMainWindow(design);
-    FAIL() << "a frame inside a frame was accepted";
-  } catch (const AppError& error) {
-    EXPECT_EQ(error.number(), kErrInvalidCall);
-  }
+  window_contract::ExpectAFrameInsideAFrameRefused(*windows);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The main window as a person sees it: title, fixed border, every control at
 // its design place with its text and font, the same at another dpi.
 #include "tests/win32/window_fixture.h"
+#include "tests/window_contract.h"
 
 // Where gtest finds them for RECT, which lives in the global namespace.
 static bool operator==(const RECT& a, const RECT& b) {
@@ -115,18 +116,7 @@ TEST_F(Win32WindowTest, AtAnotherDpiEveryLengthIsConvertedAgainFromItsTwips) {
 }
 
 TEST_F(Win32WindowTest, ADesignWithAFrameInsideAFrameIsRefusedBeforeAnyWindowIsMade) {
-  WindowDesign design = FrmBackupDesign();
-  ControlDesign inner = design.controls.front();
-  inner.name = "fraDentro";
-  inner.kind = ControlKind::Frame;
-  inner.parent = "fraLocal";
-  design.controls.push_back(inner);
-  try {
-    windows->CreateMainWindow(design);
-    FAIL() << "a frame inside a frame was accepted";
-  } catch (const AppError& error) {
-    EXPECT_EQ(error.number(), kErrInvalidCall);
-  }
+  window_contract::ExpectAFrameInsideAFrameRefused(*windows);
   EXPECT_EQ(FindWindowW(kMainWindowClass, nullptr), nullptr);
 }
 
