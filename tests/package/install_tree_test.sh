@@ -63,4 +63,14 @@ zcat "$catalog/xml/backuptarvel.xml.gz" >"$work/catalog.xml"
 grep -q "<id>$id</id>" "$work/catalog.xml" || fail "the catalogue lacks $id"
 grep -q "<release [^>]*version=\"$version\"" "$work/catalog.xml" || fail "the catalogue lacks release $version"
 ls "$catalog"/icons/backuptarvel/*/"$id.png" >/dev/null 2>&1 || fail "the catalogue has no icon for $id"
+# The daily backup's user units: where systemd looks for a package's, their
+# program the installed one, and the timer not enabled by the package.
+units="$root/usr/lib/systemd/user"
+[ -f "$units/backuptarvel-backup.service" ] && [ -f "$units/backuptarvel-backup.timer" ] ||
+  fail "no backup units in /usr/lib/systemd/user"
+grep -qx 'ExecStart=BackupTarvel --backup ${BT_LOCAL} $BT_OPCOES' "$units/backuptarvel-backup.service" ||
+  fail "the service does not start BackupTarvel --backup: $(grep ExecStart "$units/backuptarvel-backup.service")"
+if find "$root" -path '*.wants/*' | grep -q .; then fail "a unit is enabled by the package"; fi
+grep -qx 'OnCalendar=\*-\*-\* 20:00:00' "$units/backuptarvel-backup.timer" || fail "the timer does not run daily at 20:00"
+grep -qx 'WantedBy=timers.target' "$units/backuptarvel-backup.timer" || fail "the timer cannot be enabled"
 echo "install tree: passed"
