@@ -5,7 +5,8 @@
 # Sections: settings; the file system the copies run on; the corpora; one
 # timed run; the backups; the restores; the larger tree and the deep tree;
 # reflink on XFS; the backup through the window; start-up; the report
-# (stdout and bench/results.md).
+# (stdout and bench/results.md). The window and the command line are timed
+# on whole installations by window_backup.sh.
 #
 # Every copy runs with its source and destination on one file system, a
 # journaled ext4 image on a loop device when this user may mount one (else
@@ -321,22 +322,51 @@ else
   echo "- Reflink: needs root and mkfs.xfs (Debian's xfsprogs)." >>"$extra"
 fi
 
-# --- The backup through the window ------------------------------------------------------
+# --- The backup through the window and from the command line --------------------------
 
-# From the key that presses "Fazer backup" (check box ticked) to the
-# "Operação concluída" box, on a virtual screen; the installation is the
-# photo corpus with a 64 MB database, measured against cp -r && sync of it.
+# The whole backup of an installation (its photos the corpus, a 64 MB
+# database, the options file), as a user runs it: through the window, from
+# the key that presses "Fazer backup" (check box ticked) to the "Operação
+# concluída" box, on a virtual screen; and from the command line (--backup
+# --fotos), from the program's start to its end, with no display. Both
+# against cp -r && sync of the same installation, in the same runs.
 window="$work/window.md"
 : >"$window"
 if [ -x "$program" ] && command -v Xvfb >/dev/null; then
   window_runs=$(( runs < 3 ? runs : 3 ))
-  if "$here/window_backup.sh" "$program" "$area" "$photos" "$window_runs" >"$work/window.txt" 2>"$work/window.err"; then
-    column_median() { awk -v c="$1" '{ print $c }' "$work/window.txt" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
-    program_median=$(column_median 1)
-    cp_median=$(column_median 2)
-    echo "- Through the window (Xvfb): key press to the success box, photos and a 64 MB database, median of $window_runs: $program_median s; cp -r && sync of the same installation $cp_median s; $(awk -v a="$program_median" -v b="$cp_median" 'BEGIN { printf "%.2f x (goal: at most 1.15 x)", a / b }')." >>"$window"
-  else
-    echo "- Through the window: the measurement failed ($(tail -n1 "$work/window.err"))." >>"$window"
+  {
+    echo "| corpus | command | runs | median | to cp -r && sync | goal |"
+    echo "|---|---|---|---|---|---|"
+  } >"$work/window.table"
+  window_ok=1
+  for corpus_name in photos small; do
+    corpus_dir=$photos
+    [ "$corpus_name" = small ] && corpus_dir=$small
+    if "$here/window_backup.sh" "$program" "$area" "$corpus_dir" "$window_runs" "$corpus_name" \
+      >"$work/window-$corpus_name.txt" 2>"$work/window.err"; then
+      column_median() { awk -v c="$1" '{ print $c }' "$work/window-$corpus_name.txt" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+      cp_median=$(column_median 3)
+      for column in 1 2; do
+        command_name=window
+        [ "$column" = 2 ] && command_name="command line"
+        median=$(column_median "$column")
+        awk -v n="$corpus_name" -v c="$command_name" -v r="$window_runs" -v m="$median" -v b="$cp_median" \
+          'BEGIN { x = m / b; printf "| %s | %s | %d | %.3f s | %.2f x | ≤ 1.15 x cp -r && sync: %s |\n", n, c, r, m, x, (x <= 1.15 ? "met" : "not met") }' \
+          >>"$work/window.table"
+      done
+      echo "| $corpus_name | cp -r && sync | $window_runs | $cp_median s | 1.00 x | - |" >>"$work/window.table"
+    else
+      window_ok=0
+      echo "- Through the window and the command line ($corpus_name): the measurement failed ($(tail -n1 "$work/window.err"))." >>"$window"
+    fi
+  done
+  if [ "$window_ok" = 1 ]; then
+    {
+      echo
+      echo "Whole backups of an installation (its photo tree the corpus, a 64 MB database, the options file) as a user runs them: \"window\" from the key that presses \"Fazer backup\" to the success box on a virtual screen (the box's appearance watched through the server's map events, not polled), \"command line\" \`BackupTarvel --backup C:\\Copias --fotos\` from its start to its end with no display, each against \`cp -r && sync\` of the same installation in the same runs, alternating; medians of $window_runs."
+      echo
+      cat "$work/window.table"
+    } >>"$window"
   fi
 fi
 

@@ -1,34 +1,40 @@
 #!/usr/bin/env bash
-# A backup as the user feels it, for make bench: the real program on a
-# virtual screen (Xvfb), from the key that presses "Fazer backup" to the
-# "Operação concluída" box, against cp -r && sync of the same installation.
-#   bench/window_backup.sh PROGRAM AREA PHOTOS RUNS
-# AREA: a folder on the file system to measure on; PHOTOS: the photo corpus.
-# Prints one line per run: "<program seconds> <cp -r && sync seconds>".
+# A backup as the user feels it, for make bench: the real program through
+# its window on a virtual screen (Xvfb), from the key that presses "Fazer
+# backup" to the "Operação concluída" box; the same program from its
+# command line, from its start to its end; and cp -r && sync of the same
+# installation. The three alternate, run after run.
+#   bench/window_backup.sh PROGRAM AREA CORPUS RUNS [NAME]
+# AREA: a folder on the file system to measure on; CORPUS: the photo tree
+# of the installation; NAME: the corpus's name (the installation is kept
+# between runs under AREA/installation-NAME).
+# Prints one line per run: "<window seconds> <command line seconds> <cp -r && sync seconds>".
 set -euo pipefail
 
-program=$1 area=$2 photos=$3 runs=${4:-3}
-for tool in Xvfb xdotool; do
+program=$1 area=$2 photos=$3 runs=${4:-3} name=${5:-photos}
+for tool in Xvfb xdotool xev stdbuf; do
   command -v "$tool" >/dev/null || { echo "window_backup.sh: $tool is missing" >&2; exit 1; }
 done
 
-root="$area/window"
+root="$area/installation-$name"
 prefix="$root/prefix"
 install="$prefix/drive_c/Tarvel"
 copias="$prefix/drive_c/Copias"
 work=$(mktemp -d)
 xvfb=
 app=
+watch=
 cleanup() {
   [ -n "$app" ] && kill "$app" 2>/dev/null
+  [ -n "$watch" ] && kill "$watch" 2>/dev/null
   [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
   wait 2>/dev/null
   rm -rf "$work" "$copias"
 }
 trap cleanup EXIT
 
-# The installation: the photo corpus, a 64 MB database, the options file;
-# made once and kept with the corpora.
+# The installation: the corpus as its photos, a 64 MB database, the options
+# file; made once and kept with the corpora.
 if [ ! -f "$root/complete" ]; then
   rm -rf "$root"
   mkdir -p "$prefix/dosdevices" "$install"
@@ -59,6 +65,36 @@ wait_window() {
   echo "window_backup.sh: no window \"$1\"" >&2
   return 1
 }
+# Watches the screen's top-level windows being mapped (the server tells;
+# nothing polls, so the copy being timed shares the processors with no
+# one): each map becomes a line "<time> <window id>" in $work/maps.
+watch_maps() {
+  : >"$work/maps"
+  stdbuf -oL xev -root -event substructure 2>/dev/null | while read -r line; do
+    case $line in
+      MapNotify*) mapped=1 ;;
+      *"window 0x"*)
+        if [ "${mapped:-0}" = 1 ]; then
+          id=${line#*window }
+          echo "$EPOCHREALTIME ${id%%,*}" >>"$work/maps"
+          mapped=0
+        fi
+        ;;
+    esac
+  done &
+  watch=$!
+}
+# The time the window titled $1 was mapped, waiting for it.
+mapped_at() {
+  for _ in $(seq 12000); do
+    while read -r at id; do
+      [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ] && { echo "$at"; return 0; }
+    done <"$work/maps"
+    sleep 0.05
+  done
+  echo "window_backup.sh: no window \"$1\" mapped" >&2
+  return 1
+}
 prepare() {
   rm -rf "$copias"
   mkdir -p "$copias"
@@ -77,19 +113,29 @@ for run in $(seq 0 "$runs"); do
   xdotool windowfocus --sync "$main"
   # Tick "Incluir fotos e opções..." and come back to "Fazer backup".
   xdotool key --delay 30 Tab Tab Tab Tab space shift+Tab shift+Tab
+  watch_maps
+  sleep 0.2  # the watch is listening before the key goes
   t0=$EPOCHREALTIME
   xdotool key space
-  box=$(wait_window 'Operação concluída')
-  t1=$EPOCHREALTIME
+  t1=$(mapped_at 'Operação concluída')
+  kill "$watch" 2>/dev/null || true
+  watch=
+  box=$(window_named 'Operação concluída')
   xdotool windowfocus --sync "$box" key Return
   xdotool windowfocus --sync "$main" key alt+r
   wait "$app" 2>/dev/null || true
   app=
 
   prepare
+  l0=$EPOCHREALTIME
+  (cd "$copias" && exec env -u DISPLAY WINEPREFIX="$prefix" HOME="$work" "$program" --backup 'C:\Copias' --fotos) >/dev/null
+  l1=$EPOCHREALTIME
+
+  prepare
   c0=$EPOCHREALTIME
   cp -r "$install" "$copias/copia" && sync
   c1=$EPOCHREALTIME
   [ "$run" -eq 0 ] && continue
-  awk -v a="$t0" -v b="$t1" -v c="$c0" -v d="$c1" 'BEGIN { printf "%.3f %.3f\n", b - a, d - c }'
+  awk -v a="$t0" -v b="$t1" -v l="$l0" -v m="$l1" -v c="$c0" -v d="$c1" \
+    'BEGIN { printf "%.3f %.3f %.3f\n", b - a, m - l, d - c }'
 done
