@@ -24,11 +24,13 @@ work=$(mktemp -d)
 xvfb=
 app=
 watch=
+# Each kill may find its process gone (a program that ended at its start):
+# under set -e that must not end the cleanup before the screen is stopped.
 cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null
-  [ -n "$watch" ] && kill "$watch" 2>/dev/null
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-  wait 2>/dev/null
+  [ -z "$app" ] || kill "$app" 2>/dev/null || true
+  [ -z "$watch" ] || kill "$watch" 2>/dev/null || true
+  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+  wait 2>/dev/null || true
   rm -rf "$work" "$copias"
 }
 trap cleanup EXIT
@@ -60,6 +62,10 @@ wait_window() {
   for _ in $(seq 4000); do
     found=$(window_named "$1")
     if [ -n "$found" ]; then echo "$found"; return 0; fi
+    if [ -n "$app" ] && ! kill -0 "$app" 2>/dev/null; then
+      echo "window_backup.sh: $program ended before its window \"$1\" showed" >&2
+      return 1
+    fi
     sleep 0.005
   done
   echo "window_backup.sh: no window \"$1\"" >&2
