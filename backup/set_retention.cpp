@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "backup/backup_set.h"
+#include "copy/folder_entries.h"
 
 namespace bt {
 namespace {
@@ -18,30 +19,9 @@ int Number(std::string_view digits) {
   return value;
 }
 
-struct Entry {
-  std::string name;
-  std::uint32_t attributes = 0;
-};
-
-// The entries of folder, without "." and "..". Throws when the listing
-// cannot start or breaks off: a set is never taken for emptier than it is.
-std::vector<Entry> ListFolder(FileSystem& files, const std::string& folder) {
-  std::vector<Entry> entries;
-  FindData record;
-  const FindHandle handle = files.FindFirstFileA(folder + "\\*.*", &record);
-  if (handle == kInvalidHandle) {
-    if (const auto failure = files.LastFindFailure()) throw *failure;
-    return entries;
-  }
-  std::optional<AppError> broken;
-  do {
-    const std::string name = record.cFileName;
-    if (name != "." && name != "..") entries.push_back({name, record.dwFileAttributes});
-  } while (files.FindNextFileA(handle, &record) != 0);
-  broken = files.LastFindFailure();
-  files.FindClose(handle);
-  if (broken) throw *broken;
-  return entries;
+// The entries of folder (given without its trailing "\").
+std::vector<FolderEntry> ListFolder(FileSystem& files, const std::string& folder) {
+  return FolderEntries(files, folder + "\\");
 }
 
 bool IsRealFolder(std::uint32_t attributes) {
@@ -56,7 +36,7 @@ struct Held {
 };
 
 void CollectHeld(FileSystem& files, const std::string& set, const std::string& relative, std::vector<Held>& held) {
-  for (const Entry& entry : ListFolder(files, relative.empty() ? set : set + "\\" + relative)) {
+  for (const FolderEntry& entry : ListFolder(files, relative.empty() ? set : set + "\\" + relative)) {
     const std::string path = relative.empty() ? entry.name : relative + "\\" + entry.name;
     if (IsRealFolder(entry.attributes)) {
       CollectHeld(files, set, path, held);
@@ -123,7 +103,7 @@ bool IsStampName(std::string_view name) {
 
 std::vector<std::string> BackupSetsIn(FileSystem& files, const std::string& location) {
   std::vector<std::string> sets;
-  for (const Entry& entry : ListFolder(files, location)) {
+  for (const FolderEntry& entry : ListFolder(files, location)) {
     if (!IsRealFolder(entry.attributes) || !IsStampName(entry.name)) continue;
     try {
       const std::uint32_t database = files.GetAttributes(location + "\\" + entry.name + "\\" + kDatabaseFile);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "copy/folder_entries.h"
 #include "platform/text.h"
 
 namespace bt {
@@ -19,19 +20,7 @@ std::uint32_t AttributesOrNone(FileSystem& files, const std::string& path) {
 // The names of one folder's entries, "." and ".." left out.
 std::vector<std::string> NamesIn(FileSystem& files, const std::string& folder) {
   std::vector<std::string> names;
-  FindData record;
-  const FindHandle handle = files.FindFirstFileA(folder + "*.*", &record);
-  if (handle == kInvalidHandle) {
-    if (auto failure = files.LastFindFailure()) throw *failure;
-    return names;
-  }
-  do {
-    const std::string name(record.cFileName);
-    if (name != "." && name != "..") names.push_back(name);
-  } while (files.FindNextFileA(handle, &record) != 0);
-  const std::optional<AppError> failure = files.LastFindFailure();
-  files.FindClose(handle);
-  if (failure) throw *failure;
+  for (FolderEntry& entry : FolderEntries(files, folder)) names.push_back(std::move(entry.name));
   return names;
 }
 
