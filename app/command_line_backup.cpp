@@ -121,11 +121,11 @@ int RunCommandLineBackup(CommandLineServices& services, const CommandLine& line,
       // Under the installation's lock, so that no other scheduled run
       // removes sets in the same place meanwhile.
       context.afterBackup = [&](const std::string& made) {
+        const std::string setsFolder = made.substr(0, made.rfind('\\'));
         try {
-          const auto separator = made.rfind('\\');
-          retention = KeepNewestSets(services.files, made.substr(0, separator), made, line.keep);
+          retention = KeepNewestSets(services.files, setsFolder, made, line.keep);
         } catch (const AppError& error) {
-          retention.failures.push_back({made.substr(0, made.rfind('\\')), "", error});
+          retention.failures.push_back({setsFolder, "", error});
         }
       };
     }
