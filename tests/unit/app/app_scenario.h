@@ -42,6 +42,18 @@ class AppScenario : public ::testing::Test {
     }
   }
 
+  // Tarvel 2.0 at C:\Tarvel with its database, options file and photos
+  // (a Thumbs.db among them, which no copy takes), and an empty C:\Copias.
+  void LayInstallation() {
+    drives.WriteFile("C:\\Tarvel\\vendrial.mdb", "banco original");
+    drives.WriteFile("C:\\Tarvel\\tarvel.ini", "ini original");
+    drives.WriteFile("C:\\Tarvel\\Fotos\\a.jpg", "foto a");
+    drives.WriteFile("C:\\Tarvel\\Fotos\\2024\\b.jpg", "foto b");
+    drives.WriteFile("C:\\Tarvel\\Fotos\\Thumbs.db", "miniaturas");
+    drives.MakeFolder("C:\\Copias");
+    SetInstallPath("C:\\Tarvel");
+  }
+
   // Makes the file system and the window system of a new process whose
   // drive's current folder is workingFolder ("C:\Copias"; empty: every drive
   // at its root). Answers for start-up's message boxes go in after this.

@@ -16,18 +16,12 @@
 #include "testing/faulty_file_system.h"
 #include "testing/operation_elsewhere.h"
 #include "tests/unit/app/app_scenario.h"
+#include "tests/unit/app/printed_console.h"
 
 namespace bt {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct PrintedConsole final : Console {
-  std::string out;
-  std::string error;
-  void Out(const std::string& text) override { out += text; }
-  void Error(const std::string& text) override { error += text; }
-};
 
 struct MemoryHistory final : HistoryLog {
   std::vector<std::string> lines;
@@ -62,14 +56,8 @@ std::vector<std::pair<std::string, std::string>> Tree(const std::string& hostFol
 class CommandLineBackup : public AppScenario {
  protected:
   void SetUp() override {
-    drives.WriteFile("C:\\Tarvel\\vendrial.mdb", "banco original");
-    drives.WriteFile("C:\\Tarvel\\tarvel.ini", "ini original");
-    drives.WriteFile("C:\\Tarvel\\Fotos\\a.jpg", "foto a");
-    drives.WriteFile("C:\\Tarvel\\Fotos\\2024\\b.jpg", "foto b");
-    drives.WriteFile("C:\\Tarvel\\Fotos\\Thumbs.db", "miniaturas");
-    drives.MakeFolder("C:\\Copias");
+    LayInstallation();
     drives.MakeFolder("D:\\Copias");
-    SetInstallPath("C:\\Tarvel");
     cliFiles = drives.MakeFileSystem();
   }
 

@@ -7,18 +7,12 @@
 
 #include "app/command_line.h"
 #include "app/command_line_backup.h"
+#include "tests/unit/app/printed_console.h"
 
 namespace bt {
 namespace {
 
 using Kind = CommandLine::Kind;
-
-struct PrintedConsole final : Console {
-  std::string out;
-  std::string error;
-  void Out(const std::string& text) override { out += text; }
-  void Error(const std::string& text) override { error += text; }
-};
 
 TEST(CommandLineWords, NoArgumentOpensTheWindow) {
   EXPECT_EQ(ParseCommandLine({}).kind, Kind::kWindow);

@@ -12,13 +12,7 @@ using doubles::RecordedMessage;
 class OperationsWindowTest : public AppScenario {
  protected:
   void SetUp() override {
-    drives.WriteFile("C:\\Tarvel\\vendrial.mdb", "banco original");
-    drives.WriteFile("C:\\Tarvel\\tarvel.ini", "ini original");
-    drives.WriteFile("C:\\Tarvel\\Fotos\\a.jpg", "foto a");
-    drives.WriteFile("C:\\Tarvel\\Fotos\\2024\\b.jpg", "foto b");
-    drives.WriteFile("C:\\Tarvel\\Fotos\\Thumbs.db", "miniaturas");
-    drives.MakeFolder("C:\\Copias");
-    SetInstallPath("C:\\Tarvel");
+    LayInstallation();
     ASSERT_FALSE(Start("C:\\Copias").has_value());
     ASSERT_EQ(form().Text("lblLocalExtenso"), "C:\\Copias");
   }
