@@ -482,16 +482,21 @@ find_new_set() {
 
 # ------------------------------------------------------ the command line
 
+# Becomes the program with the arguments given, as a scheduler starts it.
+exec_command_line() {
+  exec env HOME="$e2e_work/home" XDG_RUNTIME_DIR="$e2e_work/runtime" WINEPREFIX="$prefix" \
+    TZ=UTC LC_ALL=C.UTF-8 "$e2e_program" "$@"
+}
+
 # Runs the program's command line from the host folder $1 with the
-# arguments that follow, as a scheduler would; sets $cli_status, $cli_out
-# and $cli_err (line feeds only).
+# arguments that follow; sets $cli_status, $cli_out and $cli_err (line
+# feeds only).
 run_command_line() {
   local folder=$1
   shift
   if (
-    cd "$folder"
-    exec env HOME="$e2e_work/home" XDG_RUNTIME_DIR="$e2e_work/runtime" WINEPREFIX="$prefix" \
-      TZ=UTC LC_ALL=C.UTF-8 "$e2e_program" "$@"
+    cd "$folder" || exit 1
+    exec_command_line "$@"
   ) >"$e2e_work/cli.out" 2>"$e2e_work/cli.err"; then
     cli_status=0
   else

@@ -87,20 +87,8 @@ launch_program() {
 # The command line through cmd, as a person types it or a task runs it:
 # "cmd /c" waits for the program and ends with its status, and the
 # program's texts go where cmd's go.
-run_command_line() {
-  local folder=$1
-  shift
-  local windows_program="Z:${e2e_program//\//\\}"
-  if (
-    cd "$folder" || exit 1
-    exec env TZ=UTC "$wine" cmd /c "$windows_program" "$@"
-  ) >"$e2e_work/cli.out" 2>"$e2e_work/cli.err"; then
-    cli_status=0
-  else
-    cli_status=$?
-  fi
-  cli_out=$(tr -d '\r' <"$e2e_work/cli.out")
-  cli_err=$(tr -d '\r' <"$e2e_work/cli.err")
+exec_command_line() {
+  exec env TZ=UTC "$wine" cmd /c "Z:${e2e_program//\//\\}" "$@"
 }
 
 # %LOCALAPPDATA%\BackupTarvel\historico.log of the prefix's user.
